@@ -1,0 +1,81 @@
+#include "db_file.h"
+
+#include <cstdio>
+
+namespace krv::format {
+
+DbFileReader::~DbFileReader() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+bool DbFileReader::OpenFile(const char* path) {
+  if (path == nullptr || file_ != nullptr) return false;
+  file_ = std::fopen(path, "rb");
+  if (file_ == nullptr) return false;
+  // The size bounds every count read from the file before anything is
+  // allocated for it.
+  if (std::fseek(file_, 0, SEEK_END) != 0) return false;
+  const long end = std::ftell(file_);
+  if (end < 0 || std::fseek(file_, 0, SEEK_SET) != 0) return false;
+  size_ = static_cast<uint64_t>(end);
+  position_ = 0;
+  return true;
+}
+
+bool DbFileReader::ReadRaw(void* out, std::size_t bytes) {
+  if (file_ == nullptr) return false;
+  const std::size_t got = std::fread(out, 1, bytes, file_);
+  position_ += got;
+  return got == bytes;
+}
+
+DbFileWriter::~DbFileWriter() { Abandon(); }
+
+bool DbFileWriter::Create(const char* path) {
+  Abandon();
+  if (path == nullptr || *path == '\0') return false;
+  target_ = path;
+  temp_ = target_ + ".tmp";
+  failed_ = false;
+  file_ = std::fopen(temp_.c_str(), "wb");
+  return file_ != nullptr;
+}
+
+bool DbFileWriter::WriteRaw(const void* bytes, std::size_t count) {
+  if (file_ == nullptr) return false;
+  if (count != 0 && std::fwrite(bytes, 1, count, file_) != count) failed_ = true;
+  return !failed_;
+}
+
+bool DbFileWriter::Seek(uint64_t offset) {
+  if (file_ == nullptr) return false;
+  if (std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0) failed_ = true;
+  return !failed_;
+}
+
+bool DbFileWriter::Commit() {
+  if (file_ == nullptr) return false;
+  const bool flushed = std::fflush(file_) == 0;
+  const bool closed = std::fclose(file_) == 0;
+  file_ = nullptr;
+  if (failed_ || !flushed || !closed || std::rename(temp_.c_str(), target_.c_str()) != 0) {
+    std::remove(temp_.c_str());
+    temp_.clear();
+    return false;
+  }
+  temp_.clear();
+  return true;
+}
+
+void DbFileWriter::Abandon() {
+  if (file_ != nullptr) {
+    std::fclose(file_);
+    file_ = nullptr;
+  }
+  if (!temp_.empty()) {
+    std::remove(temp_.c_str());
+    temp_.clear();
+  }
+}
+
+}  // namespace krv::format
