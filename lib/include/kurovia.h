@@ -198,8 +198,16 @@ KRV_API int krvDbSetPath(const char* path);
 KRV_API const char* krvDbFilePath(int id);
 
 /* English text for the last krvDbLoad result.  NULL when there is no error
- * (last result 0 or a successful level).  Library buffer, overwritten by the
- * next call. */
+ * (last result 0, or the level a successful load reached).  -1 and -2 have
+ * texts of their own; -10 to -79 read "<file>: <failure>" followed directly
+ * by the path of the file concerned, where <failure> is "Memory allocation
+ * error.", "File open error.", "File ID string does not match." or "File
+ * read error."; a failure of the string file krv_string.rec while loading the
+ * block or residence records reads "Gaiku record file: " or "Jukyo record
+ * file: ", then "String file header read error.", "String file ID string
+ * does not match.", "String file memory allocation error." or "String file
+ * read error." and the path of krv_string.rec.  Every other code gives
+ * "Unknown error.".  Library buffer, overwritten by the next call. */
 KRV_API const char* krvDbErrorText(void);
 
 /* Loads the stores of `level` from directory `path` and resets the argument

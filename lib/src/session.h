@@ -17,7 +17,8 @@ inline constexpr std::size_t kMaxDbPathBytes = 255;
 const char* DbFileName(int id);
 
 // Writes the DB directory, '/' and the file name of `id` into `out` (at
-// most `size` bytes with the NUL).  False for an unknown id.
+// most `size` bytes with the NUL).  False for an unknown id, and when the
+// path had to be cut to fit.
 bool DbFullPath(int id, char* out, std::size_t size);
 
 // krvDbSetPath: 0, or -1 when `path` is NULL or longer than 255 bytes.
