@@ -278,10 +278,18 @@ KRV_API const char* sjispbrk(const char* text, const char* set);
 KRV_API int krvSetArgEncoding(const char* name);
 
 /* Converts `src` into `dst` of `size` bytes.  Modes: 0 Shift-JIS -> EUC-JP,
- * 1 EUC-JP -> Shift-JIS, 2 Shift-JIS (CP932) -> UTF-8, 3 UTF-8 -> Shift-JIS
- * (CP932).  0 converted (or an unknown mode: nothing done); -1 `dst` too
- * small (modes 0 and 1 then hold the first `size` bytes without a NUL);
- * -2 the source cannot be converted. */
+ * 1 EUC-JP -> Shift-JIS, 2 Shift-JIS (code page 932) -> UTF-8, 3 UTF-8 ->
+ * Shift-JIS (code page 932).  0 converted (or an unknown mode: nothing done);
+ * -1 `dst` too small; -2 NULL `src` or `dst`, or a source that cannot be
+ * converted.
+ * Modes 0 and 1 map JIS X 0208 arithmetically and never fail on content;
+ * after -1 `dst` holds the first `size` bytes of the output without a NUL.
+ * Modes 2 and 3 give -2 for invalid UTF-8 (overlong forms and surrogates
+ * included), for invalid or unassigned Shift-JIS and for characters code page
+ * 932 lacks; look-alike characters take code page 932's forms (U+301C wave
+ * dash -> 0x8160).  A source that cannot be converted gives -2 even when it
+ * would not fit either.  After -1 or -2, `dst` holds an empty text (when
+ * `size` >= 1). */
 KRV_API int krvCharConv(int mode, const char* src, char* dst, int size);
 
 /* ------------------------------------------------------------------------
