@@ -108,6 +108,15 @@ const std::array<ZenKana, 0x82F2 - 0x829F>& ZenKanaTable() {
   return table;
 }
 
+// The character at p as one number: a single byte as its value (below
+// 0x100), a double-byte character as lead * 256 + trail (0x8140 or more), so
+// the two kinds never compare equal.
+uint16_t CharCode(const char* p) {
+  const auto c0 = static_cast<unsigned char>(p[0]);
+  if (!IsDoubleByte(p)) return c0;
+  return static_cast<uint16_t>(c0 << 8 | static_cast<unsigned char>(p[1]));
+}
+
 }  // namespace
 
 int NumeralValue(unsigned char lead, unsigned char trail) {
@@ -340,16 +349,10 @@ KRV_API const char* sjispbrk(const char* text, const char* set) {
   uint16_t chars[kMaxSetChars];
   int count = 0;
   for (const char* p = set; *p != '\0' && count < kMaxSetChars; p += krv::CharLength(p)) {
-    // Single-byte characters are kept as values below 0x100, double-byte ones
-    // as lead * 256 + trail (always 0x8140 or more), so the two never match.
-    chars[count++] = IsDoubleByte(p) ? static_cast<uint16_t>(static_cast<unsigned char>(p[0]) << 8 |
-                                                           static_cast<unsigned char>(p[1]))
-                                     : static_cast<unsigned char>(p[0]);
+    chars[count++] = krv::CharCode(p);
   }
   for (const char* p = text; *p != '\0'; p += krv::CharLength(p)) {
-    const uint16_t c = IsDoubleByte(p) ? static_cast<uint16_t>(static_cast<unsigned char>(p[0]) << 8 |
-                                                              static_cast<unsigned char>(p[1]))
-                                       : static_cast<unsigned char>(p[0]);
+    const uint16_t c = krv::CharCode(p);
     for (int i = 0; i < count; ++i) {
       if (chars[i] == c) return p;
     }
