@@ -1,0 +1,223 @@
+// Section records: a fixed list of 150,000 table entries (area code, town
+// number, section count, first record) followed by the records.  A section
+// is found by number ("2丁目" matches the section whose name begins with 2,
+// written in any numeral form) or by name (大手町).
+#include "aza_store.h"
+
+#include <cstring>
+
+#include "cho_store.h"
+#include "db_file.h"
+#include "layout.h"
+#include "number_prefix.h"
+#include "sjis_text.h"
+#include "store_check.h"
+
+namespace krv {
+namespace {
+
+using format::AzaRecHeader;
+using format::AzaTableEntry;
+using format::DbFileReader;
+using format::DbFileWriter;
+using format::RecordArray;
+
+bool IsAreaCode(int32_t code) { return code >= format::kAreaCodeMin && code < format::kAreaCodeLimit; }
+
+// azaKey of section `azaNo` of town `townNo`: town * 65536 + section.
+int32_t AzaKey(int32_t townNo, int32_t azaNo) {
+  return static_cast<int32_t>(static_cast<uint32_t>(townNo) * 65536u + static_cast<uint32_t>(azaNo));
+}
+
+class AzaStore {
+ public:
+  // n, or -1 memory, -2 open, -3 ID, -4 header (also a count of tables in
+  // use beyond the table list), -5 table list (also a table whose records lie
+  // beyond the records), -6 records (also a name or reading without its
+  // terminator).
+  int Load(const char* path) {
+    End();
+    DbFileReader reader;
+    AzaRecHeader header;
+    if (const int rc = reader.Open(path, format::kAzaRecId, header, {-2, -4, -3}); rc != 0) return rc;
+    if (header.tablesUsed < 0 || static_cast<std::size_t>(header.tablesUsed) > format::kAzaTableCapacity) return -4;
+    RecordArray<AzaTableEntry> tables;
+    if (const int rc = reader.Read(tables, format::kAzaTableCapacity, -1, -5); rc != 0) return rc;
+    RecordArray<AzaRecord> records;
+    if (const int rc = reader.Read(records, static_cast<uint32_t>(header.recordCount), -1, -6); rc != 0) return rc;
+    for (int32_t i = 0; i < header.tablesUsed; ++i) {
+      const AzaTableEntry& table = tables[static_cast<std::size_t>(i)];
+      if (!RangeInside(table.firstRecord, table.azaCount, static_cast<int64_t>(records.size()))) return -5;
+    }
+    for (std::size_t i = 0; i < records.size(); ++i) {
+      if (!IsTerminated(records[i].name) || !IsTerminated(records[i].kana)) return -6;
+    }
+    header_ = header;
+    tables_ = std::move(tables);
+    records_ = std::move(records);
+    loaded_ = true;
+    return static_cast<int>(records_.size());
+  }
+
+  // n, or -1 not loaded or the file cannot be created, -2 header, -3 table
+  // list, -4 records (or the finished file cannot replace the old one).
+  int Save(const char* path) const {
+    if (!loaded_) return -1;
+    DbFileWriter writer;
+    if (!writer.Create(path)) return -1;
+    if (!writer.Write(header_)) return -2;
+    if (!writer.Write(tables_.data(), tables_.size())) return -3;
+    if (!writer.Write(records_.data(), records_.size())) return -4;
+    if (!writer.Commit()) return -4;
+    return static_cast<int>(records_.size());
+  }
+
+  void End() {
+    tables_.Reset();
+    records_.Reset();
+    loaded_ = false;
+  }
+
+  // The section table of a town: checks 1 to 4 shared by AzaRecNumRecords,
+  // AzaRecGet and AzaRecPut.  0, or the code of the first check that fails.
+  int TableOf(int32_t areaCode, int32_t townNo, const AzaTableEntry** table) const {
+    if (!loaded_) return -1;
+    if (!IsAreaCode(areaCode)) return -2;
+    const ChoRecord* town = FindChoRecord(areaCode, townNo);
+    if (town == nullptr) return -3;
+    // The town's azaIndex comes from another file: a value outside the
+    // tables in use is a town without sections.
+    const int32_t index = town->azaIndex;
+    if (index < 0 || index >= header_.tablesUsed) return -4;
+    const AzaTableEntry& entry = tables_[static_cast<std::size_t>(index)];
+    if (entry.areaCode != areaCode || entry.townNo != townNo) return -4;
+    *table = &entry;
+    return 0;
+  }
+
+  int NumRecords(int32_t areaCode, int32_t townNo) const {
+    const AzaTableEntry* table = nullptr;
+    const int result = TableOf(areaCode, townNo, &table);
+    return result != 0 ? result : table->azaCount;
+  }
+
+  // The record of section `azaNo`, or nullptr.  `result` receives 0, the
+  // failed check, or -6 when the record carries another key (the record is
+  // then still given).
+  AzaRecord* Find(int32_t areaCode, int32_t townNo, int32_t azaNo, int* result) {
+    const AzaTableEntry* table = nullptr;
+    *result = TableOf(areaCode, townNo, &table);
+    if (*result != 0) return nullptr;
+    if (azaNo < 1 || azaNo > table->azaCount) {
+      *result = -5;
+      return nullptr;
+    }
+    AzaRecord* record = records_.data() + table->firstRecord + (azaNo - 1);
+    if (record->azaKey != AzaKey(townNo, azaNo)) *result = -6;
+    return record;
+  }
+
+  int Search(int32_t tableIndex, const char* text, int* matchLength, const AzaRecord** found) const {
+    if (!loaded_) return -1;
+    if (tableIndex < 0 || tableIndex >= header_.tablesUsed) return -2;
+    if (matchLength == nullptr || found == nullptr) return -3;
+    if (text == nullptr) text = "";
+    const AzaTableEntry& table = tables_[static_cast<std::size_t>(tableIndex)];
+    const AzaRecord* first = records_.data() + table.firstRecord;
+    const AzaRecord* const end = first + table.azaCount;
+
+    const NumberPrefix query = ReadNumberPrefix(text, NumberUnits::kSection);
+    *matchLength = query.length;
+    for (const AzaRecord* record = first; record != end; ++record) {
+      if (query.value != 0) {
+        // The name's own number decides; its unit and length do not matter.
+        int digits = 0;
+        if (NumStr2Int(record->name, &digits) == query.value && digits > 0) {
+          *found = record;
+          return 1;
+        }
+      } else if (record->name[0] != '\0' && FindOnBoundary(text, record->name) != nullptr) {
+        // An empty name would occur in every text; a damaged record never matches.
+        *matchLength = static_cast<int>(std::strlen(record->name));
+        *found = record;
+        return 1;
+      }
+    }
+    *matchLength = 0;
+    return 0;
+  }
+
+ private:
+  AzaRecHeader header_{};
+  RecordArray<AzaTableEntry> tables_;
+  RecordArray<AzaRecord> records_;
+  bool loaded_ = false;
+};
+
+AzaStore store;
+
+}  // namespace
+
+const AzaRecord* FindAzaRecord(int32_t areaCode, int32_t townNo, int32_t azaNo, int* result) {
+  int code = 0;
+  const AzaRecord* record = store.Find(areaCode, townNo, azaNo, &code);
+  if (result != nullptr) *result = code;
+  return code == 0 ? record : nullptr;
+}
+
+int SearchAzaTable(int32_t tableIndex, const char* text, int* matchLength, const AzaRecord** record) {
+  return store.Search(tableIndex, text, matchLength, record);
+}
+
+}  // namespace krv
+
+extern "C" {
+
+KRV_API int AzaRecLoad(const char* path) { return krv::store.Load(path); }
+
+KRV_API int AzaRecSave(const char* path) {
+  try {
+    return krv::store.Save(path);
+  } catch (...) {
+    return -1;
+  }
+}
+
+KRV_API int AzaRecEnd(void) {
+  krv::store.End();
+  return 0;
+}
+
+KRV_API int AzaRecNumRecords(int32_t areaCode, int32_t townNo) { return krv::store.NumRecords(areaCode, townNo); }
+
+KRV_API int AzaRecGet(int32_t areaCode, int32_t townNo, int32_t azaNo, AzaRecord* record) {
+  int result = 0;
+  const AzaRecord* found = krv::store.Find(areaCode, townNo, azaNo, &result);
+  if (found == nullptr) return result;
+  if (record == nullptr) return -5;
+  // The record is copied before its key is judged, so the caller sees it
+  // even on -6.
+  *record = *found;
+  return result;
+}
+
+KRV_API int AzaRecPut(int32_t areaCode, int32_t townNo, int32_t azaNo, const AzaRecord* record) {
+  int result = 0;
+  AzaRecord* found = krv::store.Find(areaCode, townNo, azaNo, &result);
+  if (found == nullptr || result != 0) return result;
+  if (record == nullptr) return -5;
+  *found = *record;
+  krv::Terminate(found->name);
+  krv::Terminate(found->kana);
+  return 0;
+}
+
+KRV_API int AzaRecSearch(int32_t tableIndex, const char* text, int* matchLength, AzaRecord* record) {
+  if (record == nullptr) return krv::store.Search(tableIndex, text, matchLength, nullptr);
+  const AzaRecord* found = nullptr;
+  const int result = krv::store.Search(tableIndex, text, matchLength, &found);
+  if (result == 1) *record = *found;
+  return result;
+}
+
+}  // extern "C"

@@ -1,0 +1,40 @@
+// Checks the stores make on values read from DB files before they trust
+// them.  DB files come from outside and may be damaged: every index, count
+// and text field read from a file is checked once at load (or, for links
+// into another file, at the lookup that follows them).
+#ifndef KUROVIA_SRC_STORE_CHECK_H
+#define KUROVIA_SRC_STORE_CHECK_H
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace krv {
+
+// True when a fixed-width text field holds its terminator, so it can be used
+// as a C string without reading past the field.
+template <std::size_t N>
+bool IsTerminated(const char (&field)[N]) {
+  return std::memchr(field, '\0', N) != nullptr;
+}
+
+// Cuts a text field that lacks its terminator at its last byte.  Records
+// put by a caller keep the invariant every loaded record has, so a saved file
+// loads again.
+template <std::size_t N>
+void Terminate(char (&field)[N]) {
+  if (!IsTerminated(field)) field[N - 1] = '\0';
+}
+
+// True when the records first .. first + count - 1 all lie below `total`.
+inline bool RangeInside(int64_t first, int64_t count, int64_t total) {
+  return first >= 0 && count >= 0 && first + count <= total;
+}
+
+// True when `index` names one of `count` entries.  A chain link or bucket
+// head of 0 ends a chain and is always acceptable.
+inline bool LinkInside(uint32_t index, uint64_t count) { return index == 0 || index < count; }
+
+}  // namespace krv
+
+#endif  // KUROVIA_SRC_STORE_CHECK_H
