@@ -110,9 +110,10 @@ class ChoHashStore {
  public:
   // 0, or -1 memory, -2 open, -3 ID, -5 header (also a block area that is not
   // whole words), -6 area table (also a block position beyond the block
-  // area), -7 block area (also a hash size of 0 or buckets beyond the block
-  // area), -8 entries (also a chain link beyond the entries or a name without
-  // its terminator).
+  // area), -7 block area (a hash size of 0, buckets beyond the block area,
+  // blocks that overlap, a bucket head beyond the entries), -8 entries (a
+  // chain link beyond the entries, a chain that loops or merges into
+  // another, a name without its terminator).
   int Load(const char* path) {
     End();
     DbFileReader reader;
@@ -125,20 +126,32 @@ class ChoHashStore {
     if (const int rc = reader.Read(blocks, header.blockAreaBytes / sizeof(uint32_t), -1, -7); rc != 0) return rc;
     RecordArray<ChoHashEntry> entries;
     if (const int rc = reader.Read(entries, header.entryCount, -1, -8); rc != 0) return rc;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      if (!LinkInside(entries[i].next, entries.size()) || !IsTerminated(entries[i].name)) return -8;
+    }
 
-    // Every block an area points to must hold its code, G and G bucket heads
-    // inside the block area.  The heads themselves are checked where a
-    // search reads them.
+    // Every block an area points to holds its code, G and G bucket heads
+    // inside the block area, apart from every other block; each of its
+    // chains is walked once.  The whole check reads each word and entry at
+    // most once.
     const uint64_t words = blocks.size();
+    RecordArray<uint8_t> claimed;
+    ChainWalker<ChoHashEntry> chains;
+    if (!claimed.AllocateZeroed(blocks.size()) || !chains.Start(entries)) return -1;
     for (std::size_t c = format::kAreaCodeMin; c < format::kAreaTableSize; ++c) {
       const uint64_t p = positions[c];
       if (p == 0) continue;
       if (p + 2 > words) return -6;
       const uint64_t g = blocks[p + 1];
       if (g == 0 || p + 2 + g > words) return -7;
-    }
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      if (!LinkInside(entries[i].next, entries.size()) || !IsTerminated(entries[i].name)) return -8;
+      for (uint64_t w = p; w < p + 2 + g; ++w) {
+        if (claimed[w] != 0) return -7;
+        claimed[w] = 1;
+      }
+      for (uint64_t b = p + 2; b < p + 2 + g; ++b) {
+        if (!LinkInside(blocks[b], entries.size())) return -7;
+        if (!chains.Walk(blocks[b])) return -8;
+      }
     }
     positions_ = std::move(positions);
     blocks_ = std::move(blocks);
@@ -199,8 +212,8 @@ class ChoHashStore {
   // Walks the chain of `key`; 0, or -6 at the 300th candidate.
   int Try(const Block& block, uint32_t key, const char* text, Best& best) const {
     uint32_t i = block.heads[key % block.size];
-    if (i >= entries_.size()) return 0;  // a damaged head finds nothing
-    // Links were checked at load; the step limit cuts a chain that loops.
+    // Load refused chains that loop; the step limit keeps every walk finite
+    // all the same.
     for (std::size_t steps = 0; i != 0 && steps < entries_.size(); i = entries_[i].next, ++steps) {
       const ChoHashEntry& entry = entries_[i];
       const std::size_t length = std::strlen(entry.name);

@@ -82,7 +82,8 @@ class GyoseiHashStore {
  public:
   // 0, or -1 memory, -2 open, -3 ID, -4 header (also a hash size of 0), -5
   // bucket heads (also a head beyond the entries), -6 entries (also a chain
-  // link beyond the entries or a name without its terminator).
+  // link beyond the entries, a chain that loops or merges into another, or
+  // a name without its terminator).
   int Load(const char* path) {
     End();
     DbFileReader reader;
@@ -98,6 +99,11 @@ class GyoseiHashStore {
     }
     for (std::size_t i = 0; i < entries.size(); ++i) {
       if (!LinkInside(entries[i].next, entries.size()) || !IsTerminated(entries[i].name)) return -6;
+    }
+    ChainWalker<GyoseiHashEntry> chains;
+    if (!chains.Start(entries)) return -1;
+    for (std::size_t i = 0; i < heads.size(); ++i) {
+      if (!chains.Walk(heads[i])) return -6;
     }
     heads_ = std::move(heads);
     entries_ = std::move(entries);
@@ -125,7 +131,8 @@ class GyoseiHashStore {
     Candidate candidates[kMaxAreaCandidates];
     int count = 0;
     std::size_t longest = 0;
-    // Links were checked at load; the step limit cuts a chain that loops.
+    // Load refused chains that loop; the step limit keeps every walk finite
+    // all the same.
     std::size_t steps = 0;
     const uint32_t bucket = format::GetU32(text) % static_cast<uint32_t>(heads_.size());
     for (uint32_t i = heads_[bucket]; i != 0 && steps < entries_.size(); i = entries_[i].next, ++steps) {

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "db_file.h"
+
 namespace krv {
 
 // True when a fixed-width text field holds its terminator, so it can be used
@@ -34,6 +36,32 @@ inline bool RangeInside(int64_t first, int64_t count, int64_t total) {
 // True when `index` names one of `count` entries.  A chain link or bucket
 // head of 0 ends a chain and is always acceptable.
 inline bool LinkInside(uint32_t index, uint64_t count) { return index == 0 || index < count; }
+
+// Follows hash chains through `next` links and records every entry it
+// meets.  A sound hash file links each entry into at most one chain, once: an
+// entry met a second time means a chain that loops or two chains that merge.
+// Links must already be known to lie below the entry count.
+template <class Entry>
+class ChainWalker {
+ public:
+  // False when the marks cannot be allocated.
+  bool Start(const format::RecordArray<Entry>& entries) {
+    entries_ = &entries;
+    return seen_.AllocateZeroed(entries.size());
+  }
+  // False when the chain from `head` meets an entry met before.
+  bool Walk(uint32_t head) {
+    for (uint32_t i = head; i != 0; i = (*entries_)[i].next) {
+      if (seen_[i] != 0) return false;
+      seen_[i] = 1;
+    }
+    return true;
+  }
+
+ private:
+  const format::RecordArray<Entry>* entries_ = nullptr;
+  format::RecordArray<uint8_t> seen_;
+};
 
 }  // namespace krv
 
