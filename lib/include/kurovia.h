@@ -300,74 +300,119 @@ KRV_API int krvCharConv(int mode, const char* src, char* dst, int size);
  * ---------------------------------------------------------------------- */
 
 /* Area records (krv_gyosei.rec) and area-name hash (krv_gyosei.hsh). */
+/* Record count N (the empty record 0 included); -1, -2, -3, -4 header, -5
+ * code table, -6 records short or damaged. */
 KRV_API int GyoseiRecLoad(const char* path);
 KRV_API int GyoseiRecEnd(void);
 /* 0 copied; -1 not loaded; -2 code outside 1000..47999; -3 table names an
  * index beyond the records; -4 no such area. */
 KRV_API int GyoseiRecGet(int32_t areaCode, GyoseiRecord* record);
+/* 0; -1, -2, -3, -4 header, -5 bucket heads, -6 entries short or damaged
+ * (also a chain that loops). */
 KRV_API int GyoseiHashLoad(const char* path);
 KRV_API int GyoseiHashEnd(void);
 /* Longest area names that begin `text`: number of codes written (1..maxCodes),
- * 0 none, -1 not loaded, -2 empty text, -3 100 or more candidates. */
+ * in the order the names were added; 0 none (outputs untouched); -1 not
+ * loaded; -2 empty text, NULL `codes` or `maxCodes` < 1; -3 100 or more
+ * candidates.  `matchLength` (bytes) and `kind` (of the last code written)
+ * are optional. */
 KRV_API int GyoseiHashSearch(const char* text, int* matchLength, int* kind, int32_t* codes,
                              int maxCodes);
 
 /* Town records (krv_cho.rec) and town-name hash (krv_cho.hsh). */
+/* Record count R; -1, -2, -3, -4 header, -5 area table, -6 records short or
+ * damaged. */
 KRV_API int ChoRecLoad(const char* path);
-/* R, or -1 create, -2 header, -3 table, -4 records failed. */
+/* Writes the loaded header, area table and records (through a temporary file
+ * that replaces `path` when complete).  R, or -1 not loaded or `path` cannot
+ * be created, -2 header, -3 table, -4 records failed. */
 KRV_API int ChoRecSave(const char* path);
 KRV_API int ChoRecEnd(void);
 /* Town count of the area (0 none); -1 not loaded; -2 code out of range. */
 KRV_API int ChoRecNumRecords(int32_t areaCode);
-/* 0; -1 not loaded; -2 code out of range; -3 townNo outside 1..count. */
+/* 0; -1 not loaded; -2 code out of range; -3 townNo outside 1..count (or a
+ * NULL record).  Put changes memory only; a name or reading without its
+ * terminator is cut at the field's last byte. */
 KRV_API int ChoRecGet(int32_t areaCode, int32_t townNo, ChoRecord* record);
 KRV_API int ChoRecPut(int32_t areaCode, int32_t townNo, const ChoRecord* record);
+/* 0; -1, -2, -3, -5 header, -6 area table, -7 hash blocks, -8 entries short
+ * or damaged (also a chain that loops). */
 KRV_API int ChoHashLoad(const char* path);
 KRV_API int ChoHashEnd(void);
-/* 1 found; 0 none; -1 not loaded; -2 empty text; -3 code out of range; -4 the
- * area has no hash block; -5 the block belongs to another area; -6 300 or
- * more candidates. */
+/* Longest town name of the area that begins `text`.  1 found; 0 none; -1 not
+ * loaded; -2 empty text; -3 code out of range; -4 the area has no hash block;
+ * -5 the block belongs to another area; -6 300 or more candidates.  The
+ * outputs (optional) are written only on 1. */
 KRV_API int ChoHashSearch(int32_t areaCode, const char* text, int* matchLength, int32_t* townNo);
 
 /* Section records (krv_aza.rec). */
+/* Record count n; -1, -2, -3, -4 header, -5 table list, -6 records short or
+ * damaged. */
 KRV_API int AzaRecLoad(const char* path);
+/* n, or -1 not loaded or `path` cannot be created, -2 header, -3 table list,
+ * -4 records failed. */
 KRV_API int AzaRecSave(const char* path);
 KRV_API int AzaRecEnd(void);
 /* Section count; -1 not loaded; -2 code out of range; -3 no such town; -4 the
  * town has no section table. */
 KRV_API int AzaRecNumRecords(int32_t areaCode, int32_t townNo);
-/* 0; codes as AzaRecNumRecords, plus -5 azaNo out of range, -6 record key
- * mismatch. */
+/* 0; codes as AzaRecNumRecords, plus -5 azaNo out of range (or a NULL
+ * record), -6 record key mismatch (Get copies the record all the same, Put
+ * writes nothing). */
 KRV_API int AzaRecGet(int32_t areaCode, int32_t townNo, int32_t azaNo, AzaRecord* record);
 KRV_API int AzaRecPut(int32_t areaCode, int32_t townNo, int32_t azaNo, const AzaRecord* record);
-/* 1 found; 0 none; -1 not loaded; -2 tableIndex not below the table count;
- * -3 a NULL output. */
+/* The section named at the start of `text` in section table `tableIndex`: by
+ * number when the text begins with one (一丁目, 2-, ３の), else the first
+ * section whose name occurs in the text.  `matchLength` gets the bytes the
+ * match covers: the number and a 丁目 or separator right after it, or the
+ * name.  1 found; 0 none (matchLength 0); -1 not loaded; -2 tableIndex not
+ * below the table count; -3 a NULL output. */
 KRV_API int AzaRecSearch(int32_t tableIndex, const char* text, int* matchLength, AzaRecord* record);
 
 /* Block and lot records (krv_gaiku.rec) with the string file (krv_string.rec). */
+/* Record count n (also, reading nothing, when already loaded); -1, -2, -3, -4
+ * header, -5 table list, -6 records short or damaged; the string file: -8
+ * header, -9 ID, -10 memory, -11 read.  A missing string file is no failure:
+ * named blocks are then never found. */
 KRV_API int GaikuRecLoad(const char* path, const char* stringPath);
+/* n, or -1 not loaded or `path` cannot be created, -2 header, -3 table list,
+ * -4 records failed.  The string file is not written. */
 KRV_API int GaikuRecSave(const char* path);
 KRV_API int GaikuRecEnd(void);
 /* Block table index of the town (azaNo <= 0) or section; 0 none; -101 not
  * loaded; -102 town missing; -103 section missing; -104 table mismatch. */
 KRV_API int GetGaikuTableNum(int32_t areaCode, int32_t townNo, int32_t azaNo);
+/* The functions below pass the codes of GetGaikuTableNum below 0 through. */
+/* Block count; 0 without a table. */
 KRV_API int GaikuRecNumRecords(int32_t areaCode, int32_t townNo, int32_t azaNo);
+/* Block keys in table order, at most `maxCount` (no limit when negative);
+ * the number written. */
 KRV_API int GaikuRecGetList(int32_t areaCode, int32_t townNo, int32_t azaNo, int32_t* list,
                             int maxCount);
+/* 0 copied; -1 no table, no such block or a NULL record.  `residenceFlag`
+ * (optional) gets the table's flag whenever the table exists. */
 KRV_API int GaikuRecGet(int32_t areaCode, int32_t townNo, int32_t azaNo, int32_t gaikuNo,
                         GaikuRecord* record, int* residenceFlag);
 KRV_API int GaikuRecPut(int32_t areaCode, int32_t townNo, int32_t azaNo, int32_t gaikuNo,
                         const GaikuRecord* record);
+/* The block named at the start of `text` in block table `tableIndex`: by
+ * number when the text begins with one (the length covers a 番地, 番, 街区 or
+ * separator right after it), else the first named block whose name occurs in
+ * the text.  1 found; 0 none (matchLength keeps the number's length); -1 not
+ * loaded; -2 tableIndex not below the table count; -3 a NULL output. */
 KRV_API int GaikuRecSearch(int32_t tableIndex, const char* text, int* matchLength,
                            GaikuRecord* record);
 
 /* Residence records (krv_jukyo.rec) with the string file. */
+/* Codes as GaikuRecLoad. */
 KRV_API int JukyoRecLoad(const char* path, const char* stringPath);
+/* Codes as GaikuRecSave. */
 KRV_API int JukyoRecSave(const char* path);
 KRV_API int JukyoRecEnd(void);
 /* Residence table index of the block; 0 none; -101 not loaded; -102 block
  * missing; -103 check value mismatch. */
 KRV_API int GetJukyoTableNum(int32_t areaCode, int32_t townNo, int32_t azaNo, int32_t gaikuNo);
+/* As the block functions, with the codes of GetJukyoTableNum. */
 KRV_API int JukyoRecNumRecords(int32_t areaCode, int32_t townNo, int32_t azaNo, int32_t gaikuNo);
 KRV_API int JukyoRecGetList(int32_t areaCode, int32_t townNo, int32_t azaNo, int32_t gaikuNo,
                             int32_t* list, int maxCount);
@@ -375,6 +420,8 @@ KRV_API int JukyoRecGet(int32_t areaCode, int32_t townNo, int32_t azaNo, int32_t
                         int32_t jukyoNo, JukyoRecord* record);
 KRV_API int JukyoRecPut(int32_t areaCode, int32_t townNo, int32_t azaNo, int32_t gaikuNo,
                         int32_t jukyoNo, const JukyoRecord* record);
+/* As GaikuRecSearch; the number's length covers a 番地, 号 or separator right
+ * after it. */
 KRV_API int JukyoRecSearch(int32_t tableIndex, const char* text, int* matchLength,
                            JukyoRecord* record);
 
