@@ -128,19 +128,24 @@ class AzaStore {
 
     const NumberPrefix query = ReadNumberPrefix(text, NumberUnits::kSection);
     *matchLength = query.length;
-    for (const AzaRecord* record = first; record != end; ++record) {
-      if (query.value != 0) {
-        // The name's own number decides; its unit and length do not matter.
+    if (query.value != 0) {
+      // The name's own number decides; its unit and length do not matter.
+      for (const AzaRecord* record = first; record != end; ++record) {
         int digits = 0;
         if (NumStr2Int(record->name, &digits) == query.value && digits > 0) {
           *found = record;
           return 1;
         }
-      } else if (record->name[0] != '\0' && FindOnBoundary(text, record->name) != nullptr) {
-        // An empty name would occur in every text; a damaged record never matches.
-        *matchLength = static_cast<int>(std::strlen(record->name));
-        *found = record;
-        return 1;
+      }
+    } else {
+      for (const AzaRecord* record = first; record != end; ++record) {
+        // An empty name would occur in every text; it never matches.
+        if (record->name[0] == '\0') continue;
+        if (FindOnBoundary(text, record->name) != nullptr) {
+          *matchLength = static_cast<int>(std::strlen(record->name));
+          *found = record;
+          return 1;
+        }
       }
     }
     *matchLength = 0;
