@@ -206,13 +206,14 @@ TEST_F(WizardWindow, AFailedStepGivesAnErrorLineAndTheNextStepRuns) {
 
 TEST_F(WizardWindow, AStepPastTheTimeLimitIsKilledAndTheNextStepRuns) {
   StandIn("townbuild", "echo started; echo $$ > \"${0%/*}/townbuild.pid\"; exec sleep 60\n");
-  Window(1);
+  Window(2);
   Box("w_dbFolder").setText(QStringLiteral("/db"));
   Box("w_choFolder").setText(QStringLiteral("/cho"));
   Tick({2, 3});
   Make();
   EXPECT_EQ(Output(), QStringLiteral("started\nコマンド実行エラー：　") + Tool("townbuild") +
                           QStringLiteral(" /db /cho timeout\ntownhash 完了\n"));
+  ASSERT_TRUE(std::filesystem::exists(dir_.File("townbuild.pid")));
   const pid_t pid = static_cast<pid_t>(std::stol(ReadFile(dir_.File("townbuild.pid"))));
   EXPECT_EQ(kill(pid, 0), -1);
   EXPECT_EQ(errno, ESRCH);
