@@ -387,6 +387,10 @@ struct MojiCharEntry {
 };
 static_assert(sizeof(MojiCharEntry) == 8);
 
+// Character table index of the double-byte character at `p`: its two bytes
+// read as a little-endian 16-bit number.
+inline uint16_t MojiCharKey(const char* p) { return GetU16(p); }
+
 // ---------------------------------------------------------------------------
 // krv_chimei25k.rec and krv_chimei25k.hsh.
 
