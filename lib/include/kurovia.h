@@ -425,14 +425,17 @@ KRV_API int JukyoRecPut(int32_t areaCode, int32_t townNo, int32_t azaNo, int32_t
 KRV_API int JukyoRecSearch(int32_t tableIndex, const char* text, int* matchLength,
                            JukyoRecord* record);
 
-/* Postal-code index (krv_post.idx). */
+/* Postal-code index (krv_post.idx).  Load: the entry count; -6 entries
+ * cut short.  A failed load leaves the index unloaded. */
 KRV_API int PostIndexLoad(const char* path);
 KRV_API int PostIndexEnd(void);
+/* Entry count, or -1 when not loaded. */
 KRV_API int PostIndexNumRecords(void);
 /* 0 found; -1 not loaded; -2 not in the index; -3 found but an output is NULL. */
 KRV_API int PostIndexGet(int32_t postalCode, int32_t* areaCode, int32_t* townNo);
 
-/* Character index (krv_moji.idx). */
+/* Character index (krv_moji.idx).  Load: the posting count; -5 character
+ * table, -6 postings or records cut short; -7 a list beyond the postings. */
 KRV_API int MojiIndexLoad(const char* path);
 KRV_API int MojiIndexEnd(void);
 /* Records containing every double-byte character of `text` (Shift-JIS only):
@@ -441,13 +444,23 @@ KRV_API int MojiIndexEnd(void);
  * outside the records; -7 an intersection too large. */
 KRV_API int MojiIndexSearch(const char* text, MojiRecord* records, int capacity);
 
-/* Place names (krv_chimei25k.rec, krv_chimei25k.hsh). */
+/* Place names (krv_chimei25k.rec, krv_chimei25k.hsh).  Record load: the
+ * record count; -6 records cut short. */
 KRV_API int Chimei25kRecLoad(const char* path);
 KRV_API int Chimei25kRecEnd(void);
+/* Record count, or -1 when not loaded. */
 KRV_API int Chimei25kRecNumRecords(void);
+/* 0 copied; -1 not loaded; -2 recordNo below 0; -3 recordNo not below the
+ * count; -4 NULL record. */
 KRV_API int Chimei25kRecGet(int32_t recordNo, Chimei25kRecord* record);
+/* Hash load: 0; -5 bucket heads, -6 entries cut short; -7 no buckets, or a
+ * chain that leaves the entries or runs into itself. */
 KRV_API int Chimei25kHashLoad(const char* path);
 KRV_API int Chimei25kHashEnd(void);
+/* Record numbers of the stored names that are `name` or begin it, in chain
+ * order: the count written, 0 none; -1 not loaded; -2 empty name, NULL
+ * array or capacity below 1; -3 the array filled up (capacity numbers
+ * written, even when no further name would match). */
 KRV_API int Chimei25kHashSearch(const char* name, int32_t* recordNos, int capacity);
 
 /* ------------------------------------------------------------------------
