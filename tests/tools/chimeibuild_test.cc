@@ -43,7 +43,9 @@ TEST(ParseDegrees, TruncatesExactMillisecondsTowardZero) {
   for (const Case& c : cases) {
     int32_t ms = 0;
     EXPECT_EQ(krv::tools::ParseDegrees(c.text, c.limit, ms), c.ok) << c.text;
-    if (c.ok) EXPECT_EQ(ms, c.ms) << c.text;
+    if (c.ok) {
+      EXPECT_EQ(ms, c.ms) << c.text;
+    }
   }
 }
 

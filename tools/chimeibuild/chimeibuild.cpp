@@ -81,10 +81,12 @@ bool ParseDegrees(std::string_view text, int32_t limitDegrees, int32_t& millisec
   if (!anyDigit || i != text.size()) return false;
   for (; decimals < kMaxDecimals; ++decimals) fraction *= 10;
 
+  if (degrees == limitDegrees && fraction != 0) return false;
+
   // fraction < 10^12, so fraction * 3,600,000 < 3.6 * 10^18 fits int64.
   constexpr int64_t kFractionScale = 1000000000000;
-  const int64_t value = degrees * kMillisecondsPerDegree + fraction * kMillisecondsPerDegree / kFractionScale;
-  if (value > int64_t{limitDegrees} * kMillisecondsPerDegree) return false;
+  const int64_t value =
+      degrees * kMillisecondsPerDegree + fraction * kMillisecondsPerDegree / kFractionScale;
   milliseconds = static_cast<int32_t>(negative ? -value : value);
   return true;
 }
