@@ -139,7 +139,9 @@ int LoadHash(const char* path) {
 // whole of `name` or a prefix of it.
 bool BeginsName(const char (&stored)[sizeof(Chimei25kHashEntry::name)], const char* name,
                 std::size_t nameLength) {
-  const std::size_t length = strnlen(stored, sizeof stored);
+  const void* end = std::memchr(stored, '\0', sizeof stored);
+  const std::size_t length =
+      end != nullptr ? static_cast<std::size_t>(static_cast<const char*>(end) - stored) : sizeof stored;
   return length <= nameLength && std::memcmp(stored, name, length) == 0;
 }
 

@@ -224,6 +224,18 @@ TEST_F(Chimei25kTest, UnterminatedNameIsCutAtItsField) {
   EXPECT_EQ(std::string(record.name), std::string(47, 'a'));
 }
 
+TEST_F(Chimei25kTest, UnterminatedEntryNameIsComparedWithinItsField) {
+  Write({Place("x", 1, 0, 0)}, 1);
+  constexpr std::size_t kEntry1Name = 32 + 4 + 56;
+  std::string bytes = krv::test::ReadFile(hsh_);
+  bytes.replace(kEntry1Name, 48, std::string(48, 'a'));
+  krv::test::WriteFile(hsh_, bytes);
+  ASSERT_EQ(Chimei25kHashLoad(hsh_.c_str()), 0);
+  int32_t number = 0;
+  EXPECT_EQ(Chimei25kHashSearch(std::string(60, 'a').c_str(), &number, 2), 1);
+  EXPECT_EQ(Chimei25kHashSearch(std::string(47, 'a').c_str(), &number, 2), 0);
+}
+
 TEST_F(Chimei25kTest, DamagedHashFilesAreRefused) {
   // One bucket: the chain runs 1 -> 2 -> 3.
   const std::vector<Chimei25kRecord> places = {Place("中町", 1, 0, 0), Place("中町", 2, 0, 0),
