@@ -7,6 +7,7 @@
 #include "db_file.h"
 #include "kurovia.h"
 #include "layout.h"
+#include "store_check.h"
 
 namespace krv {
 namespace {
@@ -62,10 +63,9 @@ int LoadRecords(const char* path) {
   const int read = reader.Read(records, static_cast<uint64_t>(header.recordCount),
                                kChimeiNoMemory, kChimeiShortData);
   if (read != 0) return read;
-  // Callers copy the name as a C string; a damaged record must not lead them
-  // past its 48 bytes.
+  // Callers copy the name as a C string; it must end inside its field.
   for (std::size_t i = 0; i < records.size(); ++i) {
-    records[i].name[sizeof records[i].name - 1] = '\0';
+    if (!IsTerminated(records[i].name)) return kChimeiShortData;
   }
 
   store.records = std::move(records);
@@ -83,25 +83,24 @@ int GetRecord(int32_t recordNo, Chimei25kRecord* record) {
   return 0;
 }
 
-// Every head and link must name an entry, and no entry may be reached from
-// two places (two heads, two links, or a head and a link): then every chain
-// ends, and a search follows it without checking each step.  Entry 0 is
-// never reached, so its link is not looked at.
+// Every head and link must name an entry, every name must end inside its
+// field, and no entry may be met twice while walking the chains (a loop, or
+// two chains that merge): then every chain ends, and a search follows it
+// without checking each step.
 int CheckChains(const RecordArray<uint32_t>& heads, const RecordArray<Chimei25kHashEntry>& entries) {
-  const std::size_t entryCount = entries.size();
-  RecordArray<uint8_t> reached;
-  if (!reached.AllocateZeroed(entryCount)) return kChimeiNoMemory;
-  const auto reach = [&](uint32_t at) {
-    if (at == 0) return true;
-    if (at >= entryCount || reached[at] != 0) return false;
-    reached[at] = 1;
-    return true;
-  };
   for (std::size_t i = 0; i < heads.size(); ++i) {
-    if (!reach(heads[i])) return kChimeiBadHashTable;
+    if (!LinkInside(heads[i], entries.size())) return kChimeiBadHashTable;
   }
-  for (std::size_t i = 1; i < entryCount; ++i) {
-    if (!reach(entries[i].next)) return kChimeiBadHashTable;
+  // Entry 0 is never reached (0 ends a chain), so its fields do not matter.
+  for (std::size_t i = 1; i < entries.size(); ++i) {
+    if (!LinkInside(entries[i].next, entries.size()) || !IsTerminated(entries[i].name)) {
+      return kChimeiBadHashTable;
+    }
+  }
+  ChainWalker<Chimei25kHashEntry> chains;
+  if (!chains.Start(entries)) return kChimeiNoMemory;
+  for (std::size_t i = 0; i < heads.size(); ++i) {
+    if (!chains.Walk(heads[i])) return kChimeiBadHashTable;
   }
   return 0;
 }
@@ -135,16 +134,6 @@ int LoadHash(const char* path) {
   return 0;
 }
 
-// True when the NUL-terminated `stored` (at most its array's width) is the
-// whole of `name` or a prefix of it.
-bool BeginsName(const char (&stored)[sizeof(Chimei25kHashEntry::name)], const char* name,
-                std::size_t nameLength) {
-  const void* end = std::memchr(stored, '\0', sizeof stored);
-  const std::size_t length =
-      end != nullptr ? static_cast<std::size_t>(static_cast<const char*>(end) - stored) : sizeof stored;
-  return length <= nameLength && std::memcmp(stored, name, length) == 0;
-}
-
 int SearchHash(const char* name, int32_t* recordNos, int capacity) {
   const Chimei25kHashStore& store = HashStore();
   if (!store.loaded()) return kChimeiNotLoaded;
@@ -157,7 +146,9 @@ int SearchHash(const char* name, int32_t* recordNos, int capacity) {
   int count = 0;
   for (uint32_t at = store.heads[bucket]; at != 0; at = store.entries[at].next) {
     const Chimei25kHashEntry& entry = store.entries[at];
-    if (BeginsName(entry.name, name, nameLength)) {
+    // The entry matches when its name is the searched name or begins it.
+    const std::size_t length = std::strlen(entry.name);
+    if (length <= nameLength && std::memcmp(entry.name, name, length) == 0) {
       recordNos[count++] = entry.recordNo;
       if (count == capacity) return kChimeiArrayFull;
     }

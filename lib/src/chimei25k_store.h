@@ -13,9 +13,11 @@ inline constexpr int kChimeiOpenFailed = -2;
 inline constexpr int kChimeiWrongId = -3;
 inline constexpr int kChimeiShortHeader = -4;
 inline constexpr int kChimeiShortHeads = -5;  // hash file only
-inline constexpr int kChimeiShortData = -6;   // the records, or the hash entries
-// Hash file only: no buckets, a head or link beyond the entries, or an entry
-// reached from two places (which lets a chain run in a loop).
+// The records or the hash entries cut short, or a record name without its
+// terminator.
+inline constexpr int kChimeiShortData = -6;
+// Hash file only: no buckets, a head or link beyond the entries, an entry
+// name without its terminator, or chains that loop or merge.
 inline constexpr int kChimeiBadHashTable = -7;
 
 // Results of Chimei25kRecGet besides 0.

@@ -9,6 +9,7 @@
 #include "kurovia.h"
 #include "layout.h"
 #include "sjis_text.h"
+#include "store_check.h"
 
 namespace krv {
 namespace {
@@ -75,9 +76,9 @@ int Load(const char* path) {
 
   // Every list must lie inside the posting area, so a search can take a list
   // without checking it again.
-  const uint64_t postingCount = postings.size();
+  const auto postingCount = static_cast<int64_t>(postings.size());
   for (const MojiCharEntry& entry : store.table) {
-    if (entry.length != 0 && uint64_t{entry.start} + entry.length > postingCount) {
+    if (entry.length != 0 && !RangeInside(entry.start, entry.length, postingCount)) {
       return kMojiListOutsidePostings;
     }
   }
