@@ -1,0 +1,58 @@
+// What the section and block converters share: the folders, the report, the
+// Shift-JIS encoder, the area names and the town resolver, and the helpers
+// for the columns every source line has.
+#ifndef KUROVIA_TOOLS_KRVPREP_PREP_CONTEXT_H
+#define KUROVIA_TOOLS_KRVPREP_PREP_CONTEXT_H
+
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "area_list.h"
+#include "report.h"
+#include "text.h"
+#include "town_names.h"
+#include "variation.h"
+
+namespace krv::prep {
+
+struct PrepContext {
+  std::filesystem::path sourceDir;
+  std::filesystem::path outDir;
+  Report& report;
+  SjisEncoder& encoder;
+  const AreaNames& areas;
+  TownResolver& towns;
+  const VariationList& variations;
+};
+
+// A point as the source writes it (decimal degrees, latitude first).
+struct TextPoint {
+  std::string lat;
+  std::string lon;
+  bool empty() const { return lat.empty(); }
+};
+
+// Checks a source point: nullopt when it is malformed or outside the
+// country's box (latitude 20-46, longitude 122-154); an empty point (both
+// fields empty) is kept as no point.
+std::optional<TextPoint> CheckPoint(const std::string& lat, const std::string& lon);
+
+// Column 2 of a source line for area `code`: the municipality as the area
+// list spells it (city + ward for a ward).  Without an area list the
+// source's own name is taken; with one, an area it lacks gives nullopt.
+std::optional<std::string> MunicipalityColumn(const PrepContext& ctx, int code, const std::string& sourceName);
+
+// Removes the files of `dir` that match `pattern` (a regular expression on
+// the file name) and are not in `keep`: sources of an earlier run that the
+// build tools would otherwise read together with the new ones.
+void RemoveStaleFiles(const std::filesystem::path& dir, const std::string& pattern,
+                      const std::set<std::string>& keep, Report& report);
+
+// Year of a registry date "YYYY-MM-DD"; 0 when there is none.
+int YearOf(const std::string& date);
+
+}  // namespace krv::prep
+
+#endif  // KUROVIA_TOOLS_KRVPREP_PREP_CONTEXT_H
