@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "csv_source.h"
+#include "prep_context.h"
 
 namespace krv::prep {
 
@@ -126,13 +127,7 @@ std::optional<int> AreaCode(const std::string& lg, Report& report, const std::fi
 std::map<int, GeoPoint> ReadPositions(const std::filesystem::path& file, Report& report) {
   std::map<int, GeoPoint> points;
   CsvTable table;
-  if (!table.Open(file)) {
-    report.Error(file.string() + ": " + (table.error().empty() ? "empty file" : table.error()));
-    return points;
-  }
-  const std::string missing = table.Missing({"lg_code", "rep_lat", "rep_lon"});
-  if (!missing.empty()) {
-    report.Error(file.string() + ": no column " + missing);
+  if (!OpenRegistryTable(&table, file, {"lg_code", "rep_lat", "rep_lon"}, "a registry position list", report)) {
     return points;
   }
   const int cCode = table.Column("lg_code");
@@ -238,9 +233,8 @@ void PrepareAreaList(const std::filesystem::path& sourceDir, const std::filesyst
   std::vector<std::string> f;
   if (prefFile) {
     CsvTable table;
-    if (!table.Open(*prefFile) || !table.Missing({"lg_code", "pref", "pref_kana"}).empty()) {
-      report.Error(prefFile->string() + ": not the registry's prefecture list (lg_code, pref, pref_kana)");
-    } else {
+    if (OpenRegistryTable(&table, *prefFile, {"lg_code", "pref", "pref_kana"}, "the registry's prefecture list",
+                          report)) {
       const int cAblt = table.Column("ablt_date");
       while (table.Next(&f)) {
         ++counts.read;
@@ -276,9 +270,7 @@ void PrepareAreaList(const std::filesystem::path& sourceDir, const std::filesyst
     CsvTable table;
     const std::vector<std::string_view> required = {"lg_code", "pref",  "pref_kana", "county",   "county_kana",
                                                     "city",    "city_kana", "ward", "ward_kana"};
-    if (!table.Open(*cityFile) || !table.Missing(required).empty()) {
-      report.Error(cityFile->string() + ": not the registry's municipality list (" + table.Missing(required) + ")");
-    } else {
+    if (OpenRegistryTable(&table, *cityFile, required, "the registry's municipality list", report)) {
       const int cAblt = table.Column("ablt_date");
       const auto col = [&](const char* name) { return f[static_cast<std::size_t>(table.Column(name))]; };
       while (table.Next(&f)) {

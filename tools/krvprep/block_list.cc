@@ -111,6 +111,9 @@ class BlockCollector {
       ctx_.report.Row(output, file, line, "no Shift-JIS form for " + bad, rowText);
       return nullptr;
     }
+    if (placed.town.empty()) {
+      ++ctx_.report.For(output).notes["towns and sections under no postal-list town (below the municipality)"];
+    }
     Place place;
     place.area = area;
     place.town = placed.town;
@@ -297,10 +300,7 @@ std::unordered_map<std::string, TextPoint> ReadPositions(const PrepContext& ctx,
   std::vector<std::string_view> required = keys;
   required.push_back("rep_lat");
   required.push_back("rep_lon");
-  if (!table.Open(file) || !table.Missing(required).empty()) {
-    ctx.report.Error(file.string() + ": not a registry position file (" + table.Missing(required) + ")");
-    return positions;
-  }
+  if (!OpenRegistryTable(&table, file, required, "a registry position file", ctx.report)) return positions;
   std::vector<int> columns;
   for (const auto key : keys) columns.push_back(table.Column(key));
   const int cLat = table.Column("rep_lat");
@@ -322,12 +322,17 @@ std::unordered_map<std::string, TextPoint> ReadPositions(const PrepContext& ctx,
 
 // Town and what lies below it, from the registry's oaza_cho, chome and
 // koaza; a koaza without an oaza is the town itself.
-std::pair<std::string, std::string> TownOfRow(std::string oaza, std::string chome, std::string koaza) {
+std::pair<std::string, std::string> TownOfRow(SjisEncoder& encoder, std::string oaza, std::string chome,
+                                              std::string koaza) {
   if (oaza.empty()) std::swap(oaza, koaza);
-  return {oaza, NormalizeChome(chome) + koaza};
+  return {encoder.Normalize(oaza), encoder.Normalize(NormalizeChome(chome) + koaza)};
 }
 
-std::string CleanNumber(const std::string& text) { return FullwidthDigitsToAscii(HalfwidthKanaToFullwidth(text)); }
+// Block, residence and lot numbers: ASCII digits for numbers, full-width
+// kana for names (the parcel data writes some branches in half-width kana).
+std::string CleanNumber(SjisEncoder& encoder, const std::string& text) {
+  return encoder.Normalize(FullwidthDigitsToAscii(HalfwidthKanaToFullwidth(text)));
+}
 
 void ReadResidences(const PrepContext& ctx, const AbrPair& pair, BlockCollector& out) {
   Report::Counts& counts = ctx.report.For(kResidences);
@@ -337,10 +342,7 @@ void ReadResidences(const PrepContext& ctx, const AbrPair& pair, BlockCollector&
   CsvTable table;
   const std::vector<std::string_view> required = {"lg_code", "machiaza_id", "blk_id",   "rsdt_id",  "rsdt2_id",
                                                   "oaza_cho", "chome",      "koaza",    "blk_num", "rsdt_num"};
-  if (!table.Open(pair.master) || !table.Missing(required).empty()) {
-    ctx.report.Error(pair.master.string() + ": not a registry residence list (" + table.Missing(required) + ")");
-    return;
-  }
+  if (!OpenRegistryTable(&table, pair.master, required, "a registry residence list", ctx.report)) return;
   std::vector<std::string> f;
   const auto col = [&](std::string_view name) -> std::string {
     const int c = table.Column(name);
@@ -358,10 +360,10 @@ void ReadResidences(const PrepContext& ctx, const AbrPair& pair, BlockCollector&
       continue;
     }
     const int area = std::stoi(lg.substr(0, 5));
-    const auto [oaza, rest] = TownOfRow(col("oaza_cho"), col("chome"), col("koaza"));
-    const std::string block = CleanNumber(col("blk_num"));
-    const std::string residence = CleanNumber(col("rsdt_num"));
-    const std::string sub = CleanNumber(col("rsdt_num2"));
+    const auto [oaza, rest] = TownOfRow(ctx.encoder, col("oaza_cho"), col("chome"), col("koaza"));
+    const std::string block = CleanNumber(ctx.encoder, col("blk_num"));
+    const std::string residence = CleanNumber(ctx.encoder, col("rsdt_num"));
+    const std::string sub = CleanNumber(ctx.encoder, col("rsdt_num2"));
     if (oaza.empty() || residence.empty()) {
       ctx.report.Row(kResidences, pair.master, table.line_number(), "no town or no residence number", table.line());
       continue;
@@ -408,10 +410,7 @@ void ReadParcels(const PrepContext& ctx, const AbrPair& pair, BlockCollector& ou
   CsvTable table;
   const std::vector<std::string_view> required = {"lg_code", "machiaza_id", "prc_id",   "oaza_cho",
                                                   "chome",   "koaza",       "prc_num1", "prc_num2"};
-  if (!table.Open(pair.master) || !table.Missing(required).empty()) {
-    ctx.report.Error(pair.master.string() + ": not a registry parcel list (" + table.Missing(required) + ")");
-    return;
-  }
+  if (!OpenRegistryTable(&table, pair.master, required, "a registry parcel list", ctx.report)) return;
   std::vector<std::string> f;
   const auto col = [&](std::string_view name) -> std::string {
     const int c = table.Column(name);
@@ -429,9 +428,9 @@ void ReadParcels(const PrepContext& ctx, const AbrPair& pair, BlockCollector& ou
       continue;
     }
     const int area = std::stoi(lg.substr(0, 5));
-    const auto [oaza, rest] = TownOfRow(col("oaza_cho"), col("chome"), col("koaza"));
-    const std::string lot = CleanNumber(col("prc_num1"));
-    const std::string branch = CleanNumber(col("prc_num2"));
+    const auto [oaza, rest] = TownOfRow(ctx.encoder, col("oaza_cho"), col("chome"), col("koaza"));
+    const std::string lot = CleanNumber(ctx.encoder, col("prc_num1"));
+    const std::string branch = CleanNumber(ctx.encoder, col("prc_num2"));
     if (oaza.empty()) {
       ctx.report.Row(kBlocks, pair.master, table.line_number(), "no town", table.line());
       continue;

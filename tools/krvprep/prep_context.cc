@@ -35,6 +35,20 @@ void RemoveStaleFiles(const std::filesystem::path& dir, const std::string& patte
   }
 }
 
+bool OpenRegistryTable(CsvTable* table, const std::filesystem::path& path,
+                       const std::vector<std::string_view>& required, const std::string& what, Report& report) {
+  if (!table->Open(path)) {
+    report.Error(path.string() + ": " + (table->error().empty() ? "empty file" : table->error()));
+    return false;
+  }
+  const std::string missing = table->Missing(required);
+  if (!missing.empty()) {
+    report.Error(path.string() + ": not " + what + " (no column " + missing + ")");
+    return false;
+  }
+  return true;
+}
+
 int YearOf(const std::string& date) {
   if (date.size() < 4) return 0;
   const auto year = ParseInteger(std::string_view(date).substr(0, 4));

@@ -8,8 +8,11 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "area_list.h"
+#include "csv_source.h"
 #include "report.h"
 #include "text.h"
 #include "town_names.h"
@@ -49,6 +52,11 @@ std::optional<std::string> MunicipalityColumn(const PrepContext& ctx, int code, 
 // build tools would otherwise read together with the new ones.
 void RemoveStaleFiles(const std::filesystem::path& dir, const std::string& pattern,
                       const std::set<std::string>& keep, Report& report);
+
+// Opens a registry CSV and checks its header for the `required` columns;
+// reports the file as an error ("not a `what`") and returns false otherwise.
+bool OpenRegistryTable(CsvTable* table, const std::filesystem::path& path,
+                       const std::vector<std::string_view>& required, const std::string& what, Report& report);
 
 // Year of a registry date "YYYY-MM-DD"; 0 when there is none.
 int YearOf(const std::string& date);

@@ -48,8 +48,10 @@ class SectionCollector {
     }
     const PlacedName placed = ctx_.towns.Place(area, oaza, rest);
     Prefecture& pref = prefectures_[area / 1000];
-    std::string key = ctx_.variations.Fold(placed.text.substr(0, 6) == "大字" ? placed.text.substr(6) : placed.text);
-    key = std::to_string(area) + "," + key;
+    // Two lines are one when the tools would read them as the same town and
+    // section (sectbuild drops a leading 字 from section names).
+    const std::string key = std::to_string(area) + "," + ctx_.variations.Fold(placed.town) + "," +
+                            ctx_.variations.Fold(placed.section);
     const auto known = pref.byName.find(key);
     if (known != pref.byName.end()) {
       Entry& e = pref.entries[known->second];
@@ -70,6 +72,7 @@ class SectionCollector {
                       rowIsSjis);
       return;
     }
+    if (placed.town.empty()) ++counts_.notes["lines under no postal-list town (they go below the municipality)"];
     Entry e;
     e.area = area;
     e.town = placed.town;
@@ -193,9 +196,8 @@ void ReadRegistryTowns(const PrepContext& ctx, const AbrPair& pair, SectionColle
   std::unordered_map<std::string, TownPosition> positions;
   if (pair.positions) {
     CsvTable table;
-    if (!table.Open(*pair.positions) || !table.Missing({"lg_code", "machiaza_id", "rep_lat", "rep_lon"}).empty()) {
-      ctx.report.Error(pair.positions->string() + ": not a registry town position file");
-    } else {
+    if (OpenRegistryTable(&table, *pair.positions, {"lg_code", "machiaza_id", "rep_lat", "rep_lon"},
+                          "a registry town position file", ctx.report)) {
       std::vector<std::string> f;
       const auto col = [&](const char* name) -> const std::string& { return f[static_cast<std::size_t>(table.Column(name))]; };
       while (table.Next(&f)) {
@@ -215,10 +217,7 @@ void ReadRegistryTowns(const PrepContext& ctx, const AbrPair& pair, SectionColle
   }
   CsvTable table;
   const std::vector<std::string_view> required = {"lg_code", "machiaza_id", "oaza_cho", "chome", "koaza"};
-  if (!table.Open(pair.master) || !table.Missing(required).empty()) {
-    ctx.report.Error(pair.master.string() + ": not a registry town list (" + table.Missing(required) + ")");
-    return;
-  }
+  if (!OpenRegistryTable(&table, pair.master, required, "a registry town list", ctx.report)) return;
   std::vector<std::string> f;
   const auto col = [&](const char* name) -> std::string {
     const int c = table.Column(name);
@@ -252,8 +251,8 @@ void ReadRegistryTowns(const PrepContext& ctx, const AbrPair& pair, SectionColle
       it->second.used = true;
     }
     out.SeeRegistryDate(area / 1000, col("efct_date"));
-    out.Add(area, oaza, NormalizeChome(col("chome")) + koaza, point, col("city") + col("ward"), pair.master,
-            table.line_number(), table.line(), false);
+    out.Add(area, ctx.encoder.Normalize(oaza), ctx.encoder.Normalize(NormalizeChome(col("chome")) + koaza), point,
+            col("city") + col("ward"), pair.master, table.line_number(), table.line(), false);
   }
   if (!table.error().empty()) ctx.report.Error(pair.master.string() + ": " + table.error());
   long unused = 0;

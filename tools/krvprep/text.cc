@@ -151,29 +151,32 @@ bool Utf8ToSjis(std::string_view utf8, std::string* sjis) { return Convert("CP93
 
 bool SjisToUtf8(std::string_view sjis, std::string* utf8) { return Convert("UTF-8", "CP932", sjis, utf8); }
 
-bool SjisEncoder::Encode(std::string_view utf8, std::string* sjis, std::string* badChar) {
-  if (Utf8ToSjis(utf8, sjis)) return true;
-  std::string replaced;
-  std::vector<std::string> made;
+std::string SjisEncoder::Normalize(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
   for (std::size_t pos = 0; pos < utf8.size();) {
     const char32_t cp = NextCodePoint(utf8, &pos);
-    char32_t out = cp;
-    for (const auto& r : kReplacements) {
-      if (r.from == cp) {
-        out = r.to;
+    char32_t replaced = cp;
+    if (cp >= 0x4E00) {
+      for (const auto& r : kReplacements) {
+        if (r.from != cp) continue;
+        replaced = r.to;
         std::string note;
         AppendUtf8(&note, r.from);
         note += "->";
         AppendUtf8(&note, r.to);
-        made.push_back(note);
+        ++replacements_[note];
       }
     }
-    AppendUtf8(&replaced, out);
+    AppendUtf8(&out, replaced);
   }
-  if (Utf8ToSjis(replaced, sjis)) {
-    for (const auto& note : made) ++replacements_[note];
-    return true;
-  }
+  return out;
+}
+
+bool SjisEncoder::Encode(std::string_view utf8, std::string* sjis, std::string* badChar) {
+  if (Utf8ToSjis(utf8, sjis)) return true;
+  const std::string replaced = Normalize(utf8);
+  if (Utf8ToSjis(replaced, sjis)) return true;
   if (badChar != nullptr) {
     badChar->clear();
     std::string probe;

@@ -33,6 +33,9 @@ bool SjisToUtf8(std::string_view sjis, std::string* utf8);
 // made are counted for the summary.
 class SjisEncoder {
  public:
+  // The text with those replacements made (and counted); the other
+  // characters unchanged.  Names are compared in this form.
+  std::string Normalize(std::string_view utf8);
   // False when a character has no Shift-JIS form even after replacement;
   // `badChar` then receives it (UTF-8).
   bool Encode(std::string_view utf8, std::string* sjis, std::string* badChar = nullptr);
