@@ -1,13 +1,13 @@
 #include "text.h"
 
-#include <iconv.h>
-
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <string>
 #include <vector>
+
+#include "kurovia.h"
 
 namespace krv::prep {
 
@@ -96,23 +96,17 @@ bool IsValidUtf8(std::string_view text) {
 
 namespace {
 
-// One iconv conversion of a whole text; false on any character the target
-// lacks or on malformed input.
-bool Convert(const char* to, const char* from, std::string_view text, std::string* out) {
+// One conversion of a whole text through the library's code page 932
+// tables (krvCharConv modes 2 and 3); false on any character the target
+// lacks, on malformed input and on an embedded NUL.
+bool Convert(int mode, std::string_view text, std::size_t room, std::string* out) {
   out->clear();
   if (text.empty()) return true;
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-  std::vector<char> input(text.begin(), text.end());
-  std::string buffer(text.size() * 4 + 16, '\0');
-  char* in = input.data();
-  std::size_t inLeft = input.size();
-  char* outp = buffer.data();
-  std::size_t outLeft = buffer.size();
-  const std::size_t rc = iconv(cd, &in, &inLeft, &outp, &outLeft);
-  iconv_close(cd);
-  if (rc == static_cast<std::size_t>(-1) || inLeft != 0) return false;
-  buffer.resize(buffer.size() - outLeft);
+  if (text.find('\0') != std::string_view::npos || room > static_cast<std::size_t>(INT32_MAX)) return false;
+  const std::string input(text);
+  std::string buffer(room, '\0');
+  if (krvCharConv(mode, input.c_str(), buffer.data(), static_cast<int>(buffer.size())) != 0) return false;
+  buffer.resize(std::char_traits<char>::length(buffer.c_str()));
   *out = std::move(buffer);
   return true;
 }
@@ -147,9 +141,10 @@ constexpr Replacement kReplacements[] = {
 
 }  // namespace
 
-bool Utf8ToSjis(std::string_view utf8, std::string* sjis) { return Convert("CP932", "UTF-8", utf8, sjis); }
+bool Utf8ToSjis(std::string_view utf8, std::string* sjis) { return Convert(3, utf8, utf8.size() + 1, sjis); }
 
-bool SjisToUtf8(std::string_view sjis, std::string* utf8) { return Convert("UTF-8", "CP932", sjis, utf8); }
+// A Shift-JIS byte becomes at most three UTF-8 bytes (half-width kana).
+bool SjisToUtf8(std::string_view sjis, std::string* utf8) { return Convert(2, sjis, sjis.size() * 3 + 1, utf8); }
 
 std::string SjisEncoder::Normalize(std::string_view utf8) {
   std::string out;

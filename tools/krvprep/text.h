@@ -1,6 +1,6 @@
 // Text helpers of krvprep.  The tool works in UTF-8 inside and writes
 // Shift-JIS (code page 932); every conversion between the two goes through
-// Utf8ToSjis and SjisToUtf8.
+// Utf8ToSjis and SjisToUtf8, which use the library's conversion.
 #ifndef KUROVIA_TOOLS_KRVPREP_TEXT_H
 #define KUROVIA_TOOLS_KRVPREP_TEXT_H
 
