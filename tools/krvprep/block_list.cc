@@ -198,8 +198,8 @@ class BlockCollector {
         }
       }
     }
-    RemoveStaleFiles(ctx_.outDir / "gaiku", R"(\d\d_\d{4}\.csv)", writtenBlocks, ctx_.report);
-    RemoveStaleFiles(ctx_.outDir / "jukyo", R"(\d\d_gou\.txt)", writtenResidences, ctx_.report);
+    RemoveStaleFiles(ctx_.outDir / "gaiku", "####.csv", writtenBlocks, ctx_.report);
+    RemoveStaleFiles(ctx_.outDir / "jukyo", "gou.txt", writtenResidences, ctx_.report);
   }
 
  private:

@@ -1,6 +1,5 @@
 #include "prep_context.h"
 
-#include <regex>
 #include <vector>
 
 namespace krv::prep {
@@ -20,15 +19,25 @@ std::optional<std::string> MunicipalityColumn(const PrepContext& ctx, int code, 
   return sourceName;
 }
 
-void RemoveStaleFiles(const std::filesystem::path& dir, const std::string& pattern,
-                      const std::set<std::string>& keep, Report& report) {
-  const std::regex re(pattern);
+bool IsSourceFileName(const std::string& name, std::string_view tail) {
+  const auto digit = [&](std::size_t i) { return name[i] >= '0' && name[i] <= '9'; };
+  if (name.size() != 3 + tail.size() || !digit(0) || !digit(1) || name[2] != '_') return false;
+  for (std::size_t i = 0; i < tail.size(); ++i) {
+    if (tail[i] == '#' ? !digit(3 + i) : name[3 + i] != tail[i]) return false;
+  }
+  return true;
+}
+
+void RemoveStaleFiles(const std::filesystem::path& dir, std::string_view tail, const std::set<std::string>& keep,
+                      Report& report) {
   std::error_code ec;
   if (!std::filesystem::is_directory(dir, ec)) return;
   std::vector<std::filesystem::path> stale;
   for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
     const std::string name = entry.path().filename().string();
-    if (entry.is_regular_file(ec) && std::regex_match(name, re) && keep.count(name) == 0) stale.push_back(entry.path());
+    if (entry.is_regular_file(ec) && IsSourceFileName(name, tail) && keep.count(name) == 0) {
+      stale.push_back(entry.path());
+    }
   }
   for (const auto& path : stale) {
     if (std::filesystem::remove(path, ec)) report.Note("removed " + path.string() + " of an earlier run");

@@ -47,11 +47,15 @@ std::optional<TextPoint> CheckPoint(const std::string& lat, const std::string& l
 // source's own name is taken; with one, an area it lacks gives nullopt.
 std::optional<std::string> MunicipalityColumn(const PrepContext& ctx, int code, const std::string& sourceName);
 
-// Removes the files of `dir` that match `pattern` (a regular expression on
-// the file name) and are not in `keep`: sources of an earlier run that the
-// build tools would otherwise read together with the new ones.
-void RemoveStaleFiles(const std::filesystem::path& dir, const std::string& pattern,
-                      const std::set<std::string>& keep, Report& report);
+// True for a name of two digits, "_" and `tail`, where "#" in `tail` stands
+// for any digit: IsSourceFileName("13_2023.csv", "####.csv").
+bool IsSourceFileName(const std::string& name, std::string_view tail);
+
+// Removes the files of `dir` named NN_`tail` (see IsSourceFileName) that are
+// not in `keep`: sources of an earlier run that the build tools would
+// otherwise read together with the new ones.
+void RemoveStaleFiles(const std::filesystem::path& dir, std::string_view tail, const std::set<std::string>& keep,
+                      Report& report);
 
 // Opens a registry CSV and checks its header for the `required` columns;
 // reports the file as an error ("not a `what`") and returns false otherwise.

@@ -115,7 +115,7 @@ class SectionCollector {
         ctx_.report.Note("section source " + (dir / name).string() + " written");
       }
     }
-    RemoveStaleFiles(dir, R"(\d\d_\d{4}\.csv)", written, ctx_.report);
+    RemoveStaleFiles(dir, "####.csv", written, ctx_.report);
   }
 
  private:

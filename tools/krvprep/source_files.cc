@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
-#include <regex>
 
 #include "csv_source.h"
 
@@ -34,6 +33,39 @@ std::vector<std::filesystem::path> FilesBelow(const std::filesystem::path& dir) 
   return files;
 }
 
+bool AllDigits(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// "NN_YYYY.csv" (NN one or two digits): the prefecture and the year.
+bool IsjName(const std::string& name, int* pref, int* year) {
+  const std::size_t bar = name.find('_');
+  if (bar == std::string::npos || bar == 0 || bar > 2 || name.size() != bar + 9) return false;
+  const std::string_view n(name);
+  if (!AllDigits(n.substr(0, bar)) || !AllDigits(n.substr(bar + 1, 4)) || n.substr(bar + 5) != ".csv") return false;
+  *pref = std::stoi(name.substr(0, bar));
+  *year = std::stoi(name.substr(bar + 1, 4));
+  return true;
+}
+
+// "<base>_prefNN.csv", "<base>_cityNNNNNN.csv" and their "<base>_pos_..."
+// files: the scope ("pref13", "city465054") and whether it is the position
+// file.
+bool AbrName(const std::string& name, const std::string& base, std::string* scope, bool* positions) {
+  std::string_view n(name);
+  if (n.substr(0, base.size() + 1) != base + "_") return false;
+  n.remove_prefix(base.size() + 1);
+  *positions = n.substr(0, 4) == "pos_";
+  if (*positions) n.remove_prefix(4);
+  if (n.size() < 4 || n.substr(n.size() - 4) != ".csv") return false;
+  n.remove_suffix(4);
+  const bool pref = n.size() == 6 && n.substr(0, 4) == "pref" && AllDigits(n.substr(4));
+  const bool city = n.size() == 10 && n.substr(0, 4) == "city" && AllDigits(n.substr(4));
+  if (!pref && !city) return false;
+  *scope = std::string(n);
+  return true;
+}
+
 std::string Relative(const std::filesystem::path& path, const std::filesystem::path& base) {
   std::error_code ec;
   const auto rel = std::filesystem::relative(path, base, ec);
@@ -43,19 +75,14 @@ std::string Relative(const std::filesystem::path& path, const std::filesystem::p
 }  // namespace
 
 std::vector<IsjFile> FindIsjTownFiles(const std::filesystem::path& sourceDir, Report& report) {
-  static const std::regex kName(R"((\d{1,2})_(\d{4})\.csv)");
   std::vector<IsjFile> found;
   const auto dir = sourceDir / "isj" / "town";
   for (const auto& path : FilesBelow(dir)) {
-    const std::string name = Lower(NameWithoutXz(path));
-    std::smatch m;
-    if (std::regex_match(name, m, kName)) {
-      const int pref = std::stoi(m[1]);
-      const int year = std::stoi(m[2]);
-      if (pref >= 1 && pref <= 47) {
-        found.push_back(IsjFile{pref, year, path});
-        continue;
-      }
+    int pref = 0;
+    int year = 0;
+    if (IsjName(Lower(NameWithoutXz(path)), &pref, &year) && pref >= 1 && pref <= 47) {
+      found.push_back(IsjFile{pref, year, path});
+      continue;
     }
     const std::string lower = Lower(path.filename().string());
     if (lower.size() > 4 && (lower.compare(lower.size() - 4, 4, ".xml") == 0 ||
@@ -68,21 +95,19 @@ std::vector<IsjFile> FindIsjTownFiles(const std::filesystem::path& sourceDir, Re
 }
 
 std::vector<AbrPair> FindAbrPairs(const std::filesystem::path& dir, const std::string& base, Report& report) {
-  const std::regex kMaster(base + R"(_((pref\d{2})|(city\d{6}))\.csv)");
-  const std::regex kPositions(base + R"(_pos_((pref\d{2})|(city\d{6}))\.csv)");
   std::map<std::string, AbrPair> pairs;  // folder + scope -> pair
   std::vector<std::pair<std::string, std::filesystem::path>> positions;
   for (const auto& path : FilesBelow(dir)) {
-    const std::string name = Lower(NameWithoutXz(path));
-    std::smatch m;
-    const std::string folder = path.parent_path().string() + "/";
-    if (std::regex_match(name, m, kMaster)) {
-      pairs[folder + m[1].str()].master = path;
-    } else if (std::regex_match(name, m, kPositions)) {
-      positions.emplace_back(folder + m[1].str(), path);
-    } else {
+    std::string scope;
+    bool isPositions = false;
+    const std::string key = path.parent_path().string() + "/";
+    if (!AbrName(Lower(NameWithoutXz(path)), base, &scope, &isPositions)) {
       report.Note(Relative(path, dir.parent_path().parent_path()) + " is not a " + base +
                   " master or position file: left out");
+    } else if (isPositions) {
+      positions.emplace_back(key + scope, path);
+    } else {
+      pairs[key + scope].master = path;
     }
   }
   for (const auto& [key, path] : positions) {
