@@ -330,11 +330,9 @@ void PrepareAreaList(const std::filesystem::path& sourceDir, const std::filesyst
   struct County {
     std::string name, reading;
     std::vector<GeoPoint> points;
-    std::vector<int> members;
   };
   std::map<std::pair<std::string, int>, int> countyCodeOf;  // (name, block) -> county code
   std::map<int, County> counties;                           // county code -> county
-  std::map<int, std::vector<int>> hokkaidoOrder;            // subprefecture -> county codes in order
   std::map<int, int> countyOfRow;                           // area code -> county code
   std::map<int, std::set<int>> freeTaken;
   for (const auto& r : rows) {
@@ -343,6 +341,10 @@ void PrepareAreaList(const std::filesystem::path& sourceDir, const std::filesyst
     if (r.code % 1000 < 300) {
       report.Row(kOutput, *cityFile, r.line, "county town with a local number below 300 (no county line)",
                  r.registryCode + " " + r.county + r.city);
+      continue;
+    }
+    if (SubprefectureOf(r.code) != nullptr && pref == 13) {
+      report.Warning(r.registryCode + " " + r.city + ": a Tokyo island town with a county (county left out)");
       continue;
     }
     int block = 0;
@@ -373,7 +375,6 @@ void PrepareAreaList(const std::filesystem::path& sourceDir, const std::filesyst
           continue;
         }
         freeTaken[block].insert(code);
-        hokkaidoOrder[block].push_back(code);
       } else if (counties.count(code) > 0) {
         report.Warning("counties " + counties[code].name + " and " + r.county + " share the 20-wide block " +
                        std::to_string(code) + "; the area records give both the same county (only " +
@@ -385,10 +386,9 @@ void PrepareAreaList(const std::filesystem::path& sourceDir, const std::filesyst
                        " is also a municipality code");
       }
       it = countyCodeOf.emplace(key, code).first;
-      counties[code] = County{r.county, KatakanaToHiragana(r.countyKana), {}, {}};
+      counties[code] = County{r.county, KatakanaToHiragana(r.countyKana), {}};
     }
     County& c = counties[it->second];
-    c.members.push_back(r.code);
     const auto p = cityPoints.find(r.code);
     if (p != cityPoints.end()) c.points.push_back(p->second);
     countyOfRow[r.code] = it->second;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <set>
+#include <tuple>
 #include <unordered_map>
 
 #include "csv_source.h"

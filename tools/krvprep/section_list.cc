@@ -1,7 +1,9 @@
 #include "section_list.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
+#include <set>
 #include <unordered_map>
 
 #include "csv_source.h"

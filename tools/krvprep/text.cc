@@ -1,11 +1,9 @@
 #include "text.h"
 
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "kurovia.h"
 
