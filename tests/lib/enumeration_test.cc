@@ -185,3 +185,34 @@ TEST(EnumerationLoadLevel, AStoreNotLoadedAnswersMinus3) {
 
 }  // namespace
 }  // namespace krv::test
+
+namespace krv::test {
+namespace {
+
+// A town with many sections, each with blocks of its own: every section
+// lists its own blocks.
+TEST(EnumerationManySections, EverySectionListsItsBlocks) {
+  TempDir dir;
+  DbBuilder db;
+  db.Area(13000, 1, "東京都");
+  db.Area(13105, 4, "文京区");
+  const TownRef town = db.Town(13105, "本郷");
+  constexpr int kSections = 40;
+  for (int s = 1; s <= kSections; ++s) {
+    const SectionRef section = db.Section(town, std::to_string(s) + "丁目");
+    for (int b = 1; b <= s % 3 + 1; ++b) db.Block(section, 100 * s + b);
+  }
+  db.Write(dir.str());
+  LoadAddressDb(dir.str(), 4);
+  for (int s = 1; s <= kSections; ++s) {
+    const AdrCode blocks = Code(7, 13105, town.town, s);
+    EXPECT_EQ(krvGetNumAdrRecords(&blocks), s % 3 + 1) << s;
+    int32_t list[4] = {0, 0, 0, 0};
+    EXPECT_EQ(krvGetAdrRecordList(&blocks, list, 4), s % 3 + 1) << s;
+    EXPECT_EQ(list[0], 100 * s + 1) << s;
+  }
+  UnloadAddressDb();
+}
+
+}  // namespace
+}  // namespace krv::test

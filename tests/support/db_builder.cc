@@ -295,9 +295,11 @@ void DbBuilder::WriteAzaRec(const std::string& path) const {
     const SectionTable& table = sectionTables_[i];
     tables.at(i + 1) = {table.town.area, table.town.town, static_cast<int32_t>(table.records.size()), 0,
                         static_cast<int32_t>(records.size())};
-    for (const AzaRecord& section : table.records) {
-      AzaRecord record = section;
-      const int32_t azaNo = static_cast<int32_t>(&section - &table.records.front()) + 1;
+    // Records of a deque are not contiguous: the section number is counted,
+    // not taken from addresses.
+    for (std::size_t k = 0; k < table.records.size(); ++k) {
+      AzaRecord record = table.records[k];
+      const auto azaNo = static_cast<int32_t>(k) + 1;
       if (auto it = blockTableIndex_.find({table.town.area, table.town.town, azaNo}); it != blockTableIndex_.end()) {
         record.gaikuIndex = it->second;
       }
