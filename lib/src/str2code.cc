@@ -76,18 +76,63 @@ std::size_t SeparatorBeforeNumeral(const char* text) {
   return 0;
 }
 
+// The byte classes of IsLeadByte and IsTrailByte as tables, so that stepping
+// through a text costs no branch per character.
+struct ByteClasses {
+  uint8_t lead[256];
+  uint8_t trail[256];
+  constexpr ByteClasses() : lead(), trail() {
+    for (unsigned c = 0; c < 256; ++c) {
+      lead[c] = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC) ? 1 : 0;
+      trail[c] = c >= 0x40 && c <= 0xFC && c != 0x7F ? 1 : 0;
+    }
+  }
+};
+constexpr ByteClasses kByteClasses;
+
+// Byte length of the character at `p` (1 or 2).  p[1] may be the terminator.
+inline std::size_t CharStep(const char* p) {
+  return 1u + (kByteClasses.lead[static_cast<unsigned char>(p[0])] &
+               kByteClasses.trail[static_cast<unsigned char>(p[1])]);
+}
+
+// Where "大字" stands in `text` (of `length` bytes) on a character boundary;
+// nullptr when it does not.  Most addresses hold no 大字 at all: a byte
+// search rules that out before the character walk.
+const char* FindOaza(const char* text, std::size_t length) {
+  const char* const end = text + length;
+  const char* p = text;
+  while ((p = static_cast<const char*>(std::memchr(p, kOaza[0], static_cast<std::size_t>(end - p)))) != nullptr) {
+    if (end - p >= 4 && std::memcmp(p, kOaza, kOazaBytes) == 0) break;
+    ++p;
+  }
+  if (p == nullptr) return nullptr;
+  for (p = text; *p != '\0'; p += CharStep(p)) {
+    if (p[0] == kOaza[0] && p[1] == kOaza[1] && p[2] == kOaza[2] && p[3] == kOaza[3]) return p;
+  }
+  return nullptr;
+}
+
+// Number of characters in the first `bytes` bytes of `text`, which holds at
+// least that many (a double-byte character counts one).
+int CountConsumedChars(const char* text, std::size_t bytes) {
+  int count = 0;
+  for (std::size_t pos = 0; pos < bytes; pos += CharStep(text + pos)) ++count;
+  return count;
+}
+
 // The town step.  "大字" is not part of stored town names: a leading one is
 // skipped, one further on is cut out of a copy of the text; its 4 bytes
 // count toward the match only when the cut lies inside the matched town
 // name.  A leading "字" is tried when nothing matched.  An area without a
 // town-name block is its own town 1, provided it has town records at all;
 // an area with no town records has no town to find.
-int GetChoCode(int32_t gyoseiCode, const char* text, int* matchLength, int32_t* choCode) {
+int GetChoCode(int32_t gyoseiCode, const char* text, std::size_t textLength, int* matchLength, int32_t* choCode) {
   if (text == nullptr || text[0] == '\0') return -2;
   const char* search = text;
   std::ptrdiff_t cutAt = -1;
   char copy[kTextBufferSize];  // filled only when a 大字 is cut out further on
-  if (const char* oaza = FindOnBoundary(text, kOaza); oaza != nullptr) {
+  if (const char* oaza = FindOaza(text, textLength); oaza != nullptr) {
     cutAt = oaza - text;
     if (cutAt == 0) {
       search = text + kOazaBytes;
@@ -201,7 +246,7 @@ int WalkAddress(const char* text, AdrCode* code) {
   if (code->level >= 4 && !atEnd()) {
     int length = 0;
     int32_t town = 0;
-    const int found = GetChoCode(code->gyoseiCode, text + p, &length, &town);
+    const int found = GetChoCode(code->gyoseiCode, text + p, textLength - p, &length, &town);
     if (found < -1) return -5;
     if (found == 1) {
       code->choCode = town;
@@ -250,7 +295,8 @@ int WalkAddress(const char* text, AdrCode* code) {
       }
     }
   }
-  return CountChars(text, p);
+  // Every step matches inside the text, so p never passes its end.
+  return CountConsumedChars(text, p < textLength ? p : textLength);
 }
 
 // One area-name pass of krvGetGyoseiCode.
@@ -327,7 +373,7 @@ KRV_API int krvGetGyoseiCode(const char* text, int* matchLength, int32_t* codes,
 }
 
 KRV_API int krvGetChoCode(int32_t gyoseiCode, const char* text, int* matchLength, int32_t* choCode) {
-  return krv::GetChoCode(gyoseiCode, text, matchLength, choCode);
+  return krv::GetChoCode(gyoseiCode, text, text == nullptr ? 0 : std::strlen(text), matchLength, choCode);
 }
 
 KRV_API int krvGetAzaCode(int32_t gyoseiCode, int32_t choCode, const char* text, int* matchLength,
