@@ -209,35 +209,11 @@ void DeclareAddressDb(DbBuilder& db) {
 }
 
 void LoadAddressDb(const std::string& dir, int level) {
-  const auto file = [&dir](const char* name) { return dir + "/" + name; };
-  const std::string strings = file("krv_string.rec");
-  UnloadAddressDb();
-  ASSERT_GE(GyoseiRecLoad(file("krv_gyosei.rec").c_str()), 0);
-  ASSERT_EQ(GyoseiHashLoad(file("krv_gyosei.hsh").c_str()), 0);
-  if (level >= 2) {
-    ASSERT_GE(ChoRecLoad(file("krv_cho.rec").c_str()), 0);
-    ASSERT_EQ(ChoHashLoad(file("krv_cho.hsh").c_str()), 0);
-  }
-  if (level >= 3) {
-    ASSERT_GE(AzaRecLoad(file("krv_aza.rec").c_str()), 0);
-  }
-  if (level >= 4) {
-    ASSERT_GE(GaikuRecLoad(file("krv_gaiku.rec").c_str(), strings.c_str()), 0);
-  }
-  if (level >= 5) {
-    ASSERT_GE(JukyoRecLoad(file("krv_jukyo.rec").c_str(), strings.c_str()), 0);
-  }
+  krvDbEnd();
+  ASSERT_EQ(krvDbLoad(dir.c_str(), level), level) << krvDbErrorText();
 }
 
-void UnloadAddressDb() {
-  GyoseiRecEnd();
-  GyoseiHashEnd();
-  ChoRecEnd();
-  ChoHashEnd();
-  AzaRecEnd();
-  GaikuRecEnd();
-  JukyoRecEnd();
-}
+void UnloadAddressDb() { krvDbEnd(); }
 
 namespace {
 std::unique_ptr<TempDir> suiteDir;

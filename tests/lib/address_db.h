@@ -44,8 +44,8 @@ int32_t Ms(double degrees);
 // Declares the fixture DB.
 void DeclareAddressDb(DbBuilder& db);
 
-// Loads the stores of the hierarchy from `dir` down to `level`: 1 areas, 2
-// towns and the postal index, 3 sections, 4 blocks, 5 residences.
+// Loads the DB in `dir` down to `level` (krvDbLoad), after unloading
+// whatever was loaded.
 void LoadAddressDb(const std::string& dir, int level);
 void UnloadAddressDb();
 
