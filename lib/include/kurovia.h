@@ -468,17 +468,38 @@ KRV_API int Chimei25kHashSearch(const char* name, int32_t* recordNos, int capaci
  * ---------------------------------------------------------------------- */
 
 /* Address text (argument encoding) to the deepest code the loaded DB
- * confirms.  Returns the number of characters accounted for (> 0), 0 when no
- * area name starts the text, -1 ambiguous first area, -2 empty text, NULL
- * code or failed conversion, -3 area hash not loaded or too many names, -4 to
- * -9 a store failed at the area, town, town record, section, block or
- * residence step. */
+ * confirms.  Returns the number of characters accounted for (> 0; text
+ * after the deepest match, such as a building name, is not counted), 0 when
+ * no area name starts the text or the last two area names lie in no common
+ * area, -1 ambiguous first area, -2 empty text, NULL code or failed
+ * conversion, -3 area hash not loaded or too many names, -4 to -9 a store
+ * failed at the area, town, town record, section, block or residence step.
+ * After 0, -1, -3 and a failed conversion the code is all zero; after -4 to
+ * -9 it holds what was found before the failing step (-4: at most the
+ * level).  Stores that are not loaded end the walk without an error. */
 KRV_API int krvAdrStr2Code(const char* address, AdrCode* code);
 
 /* Single steps of the walk, Shift-JIS only. */
+
+/* Areas named at the start of `text`, up to four names read one after
+ * another: with one name every area of that name, with more the areas of the
+ * last name that lie in an area of the name before (once for each such
+ * area).  Writes at most `maxCodes` codes and returns their number (0 when
+ * none); `matchLength` receives the bytes of all names read.  -1 area hash
+ * not loaded, -2 empty text or NULL `codes`, -3 too many names, -100 a name
+ * of no length. */
 KRV_API int krvGetGyoseiCode(const char* text, int* matchLength, int32_t* codes, int maxCodes);
+/* Town of area `gyoseiCode` named at the start of `text`; a leading 大字 or
+ * 字 is allowed and counted.  1 with `matchLength` and `choCode` (town 1 and
+ * length 0 for an area that has towns but no town-name table); 0 no town
+ * (also for an area without towns); -1 not loaded; -2 empty text; -3 code out
+ * of range; -4 no such area; -5 damaged hash; -6 too many names.  The
+ * outputs are written only on 1. */
 KRV_API int krvGetChoCode(int32_t gyoseiCode, const char* text, int* matchLength,
                           int32_t* choCode);
+/* Section of a town named at the start of `text`.  1 with `matchLength` and
+ * `azaCode`; 0 none (also for a town without sections); -1 empty text; -2
+ * no such town.  Both outputs are 0 unless the result is 1. */
 KRV_API int krvGetAzaCode(int32_t gyoseiCode, int32_t choCode, const char* text, int* matchLength,
                           int32_t* azaCode);
 /* Code of the designated city (or 13100, Tokyo's special-ward area) of a
@@ -486,8 +507,11 @@ KRV_API int krvGetAzaCode(int32_t gyoseiCode, int32_t choCode, const char* text,
 KRV_API int krvGetSeireiCode(int32_t gyoseiCode);
 
 /* Standard written address and its full-width katakana reading, in the
- * argument encoding, cut at the buffer sizes.  Returns the level; -1 area,
- * -2 town, -3 section, -4 block, -5 residence not found; -6 conversion. */
+ * argument encoding.  Shift-JIS output is cut at the buffer sizes; converted
+ * output that does not fit fails with -6.  Named blocks and residences are
+ * written by their names.  Returns the level; -1 area, -2 town, -3 section,
+ * -4 block, -5 residence not found; -6 conversion.  On failure both outputs
+ * are empty. */
 KRV_API int krvAdrCode2Str(const AdrCode* code, char* name, int nameSize, char* reading,
                            int readingSize);
 
@@ -497,8 +521,12 @@ KRV_API int krvAdrCode2Str(const AdrCode* code, char* name, int nameSize, char* 
 KRV_API int krvAdrCode2Point(const AdrCode* code, double* x, double* y);
 
 /* Children of a node: `level` (5..8) is the level of the children, the fields
- * above it name the parent.  Count, or -1 field out of range, -2 bad level,
- * -3 store not loaded, -4 area code rejected, -5 other store failure. */
+ * above it name the parent (blocks of a town without sections: azaCode 0;
+ * named blocks and residences have negative numbers, 0 names none).  Count
+ * (0 for a parent without children), or -1 field out of range or NULL code,
+ * -2 bad level, -3 store not loaded, -4 area code rejected, -5 parent
+ * missing or other store failure.  The list holds towns and sections as 1,
+ * 2, ..., blocks and residences as their numbers, in table order. */
 KRV_API int krvGetNumAdrRecords(const AdrCode* code);
 KRV_API int krvGetAdrRecordList(const AdrCode* code, int32_t* list, int capacity);
 /* The store record of the node (88, 88, 80, 16 or 12 bytes by level): 0, or
