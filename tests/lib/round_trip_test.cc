@@ -66,19 +66,26 @@ std::string Text(const AdrCode& code) {
 
 int Chars(const std::string& sjis) { return CountChars(sjis.c_str(), sjis.size()); }
 
+// The codes that cannot read back as themselves, by design, and what their
+// texts read back as.  There is one kind: town 1 of an area is the area's own
+// record, without a name, so its text is the area's text and reads back as
+// the area.
+AdrCode ReadsBackAs(const AdrCode& code) {
+  if (code.level == 5 && code.choCode == 1) return Code(4, code.gyoseiCode);
+  return code;
+}
+
 class RoundTripTest : public AddressDbTest {};
 
 // Every address text written from a code of the DB reads back as that code,
-// all of it consumed.  Town 1 of an area is the area's own record: its text
-// is the area's text and reads back as the area.
+// all of it consumed.
 TEST_F(RoundTripTest, EveryCodeReadsBackFromItsText) {
   const std::vector<AdrCode> codes = EveryCode();
   ASSERT_GT(codes.size(), 250u);
   int checked = 0;
   for (const AdrCode& code : codes) {
     const std::string text = Text(code);
-    AdrCode expected = code;
-    if (code.level == 5 && code.choCode == 1) expected = Code(4, code.gyoseiCode);  // the area's own town
+    const AdrCode expected = ReadsBackAs(code);
     AdrCode back{};
     EXPECT_EQ(krvAdrStr2Code(text.c_str(), &back), Chars(text)) << Utf8(text);
     EXPECT_TRUE(SameCode(back, expected)) << Utf8(text) << ": " << Describe(back) << ", expected "
