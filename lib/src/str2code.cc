@@ -114,10 +114,28 @@ const char* FindOaza(const char* text, std::size_t length) {
 }
 
 // Number of characters in the first `bytes` bytes of `text`, which holds at
-// least that many (a double-byte character counts one).
+// least that many (a double-byte character counts one).  Where each
+// double-byte character may start is worked out for up to 64 positions at a
+// time, independently of each other; only the walk over those marks is
+// sequential.
 int CountConsumedChars(const char* text, std::size_t bytes) {
+  constexpr std::size_t kChunk = 64;
   int count = 0;
-  for (std::size_t pos = 0; pos < bytes; pos += CharStep(text + pos)) ++count;
+  std::size_t pos = 0;
+  while (pos < bytes) {
+    const std::size_t n = bytes - pos < kChunk ? bytes - pos : kChunk;
+    const auto* chunk = reinterpret_cast<const unsigned char*>(text + pos);
+    uint64_t doubleByte = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      doubleByte |= static_cast<uint64_t>(kByteClasses.lead[chunk[i]] & kByteClasses.trail[chunk[i + 1]]) << i;
+    }
+    std::size_t offset = 0;
+    while (offset < n) {
+      offset += 1 + ((doubleByte >> offset) & 1u);
+      ++count;
+    }
+    pos += offset;  // one past the chunk when its last character is double-byte
+  }
   return count;
 }
 

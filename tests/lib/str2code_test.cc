@@ -446,3 +446,29 @@ TEST_F(Str2CodeFailureTest, AnAreaWithoutATownNameTableIsItsOwnTown) {
 
 }  // namespace
 }  // namespace krv::test
+
+namespace krv::test {
+namespace {
+
+// Counting runs over long texts too: here the consumed part is 69 bytes and
+// the character 番 spans bytes 63 and 64.
+TEST(Str2CodeLongText, CountsEveryCharacterOfALongMatch) {
+  TempDir dir;
+  DbBuilder db;
+  db.Area(13000, 1, "東京都");
+  db.Area(13101, 4, "あいうえおかきくけこ区");
+  const SectionRef section = db.Section(db.Town(13101, "Aさしすせそたちつてとなにぬね"), "1丁目");
+  db.ResidenceFlag(section, 1);
+  db.Residence(db.Block(section, 2), 3);
+  db.Write(dir.str());
+  LoadAddressDb(dir.str(), 5);
+  const std::string text = Sjis("東京都あいうえおかきくけこ区Aさしすせそたちつてとなにぬね1丁目2番3号ﾋﾞﾙ");
+  ASSERT_EQ(text.substr(63, 2), Sjis("番"));
+  AdrCode code{};
+  EXPECT_EQ(krvAdrStr2Code(text.c_str(), &code), 36);
+  EXPECT_TRUE(SameCode(code, Code(8, 13101, 2, 1, 2, 3))) << Describe(code);
+  UnloadAddressDb();
+}
+
+}  // namespace
+}  // namespace krv::test
