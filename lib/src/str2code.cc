@@ -221,10 +221,12 @@ int WalkAddress(const char* text, AdrCode* code) {
   }
   first.count = 1;
 
-  // The last name decides, paired with the one before when it is ambiguous.
+  // The last name decides, paired with the one before: an ambiguous name
+  // takes the first candidate that lies inside an earlier one, and a single
+  // candidate must lie inside one as well (東京都中区 is no ward of 横浜市).
   const AreaPass& final = passes[passCount - 1];
   int32_t chosen = 0;
-  if (final.count == 1) {
+  if (passCount == 1) {
     chosen = final.codes[0];
   } else {
     const AreaPass& before = passes[passCount - 2];

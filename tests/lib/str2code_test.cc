@@ -127,8 +127,10 @@ TEST_F(Str2CodeTest, PairsTheLastTwoAreaNames) {
       {"広島県府中市", 6, Code(4, 34207)},
       {"東京都港区芝公園", 8, Code(5, 13103, 2)},
       {"愛知県名古屋市港区港町", 11, Code(5, 23111, 2)},
-      // No 港区 in Kanagawa.
+      // No 港区 in Kanagawa, and the one 鶴見区 is no ward of Tokyo.
       {"神奈川県港区芝公園", 0, Code(0, 0)},
+      {"東京都鶴見区", 0, Code(0, 0)},
+      {"神奈川県鶴見区", 7, Code(4, 14101)},
       // Ward names of two designated cities of one prefecture.
       {"大阪府大阪市北区梅田一丁目", 13, Code(6, 27127, 2, 1)},
       {"大阪府堺市北区中百舌鳥町一丁目", 15, Code(6, 27146, 2, 1)},
