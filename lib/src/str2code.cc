@@ -25,9 +25,10 @@ namespace {
 // county or designated city, municipality.
 constexpr int kAreaPasses = 4;
 // Room for the area codes of one name: the name search refuses a 100th.
-constexpr int kWalkCodesPerPass = 100;
-// krvGetGyoseiCode keeps fewer candidates a pass.
-constexpr int kStepCodesPerPass = 10;
+// krvGetGyoseiCode keeps as many as the walk: a ward name such as 中央区 or
+// 北区 stands for a dozen areas, and a cut at ten would lose the last ones
+// before the prefecture or the city could choose among them.
+constexpr int kCodesPerPass = 100;
 
 constexpr char kOaza[] = "\x91\xe5\x8e\x9a";  // 大字
 constexpr std::size_t kOazaBytes = sizeof kOaza - 1;
@@ -37,7 +38,7 @@ constexpr std::size_t kAzaBytes = sizeof kAza - 1;
 struct AreaPass {
   int count;
   int length;  // bytes of the matched name
-  int32_t codes[kWalkCodesPerPass];
+  int32_t codes[kCodesPerPass];
 };
 
 // Whether an area found by the later of two consecutive name passes can lie
@@ -204,7 +205,7 @@ int WalkAddress(const char* text, AdrCode* code) {
   while (passCount < kAreaPasses) {
     AreaPass& pass = passes[passCount];
     int kind = 0;
-    last = GyoseiHashSearch(text + p, &pass.length, &kind, pass.codes, kWalkCodesPerPass);
+    last = GyoseiHashSearch(text + p, &pass.length, &kind, pass.codes, kCodesPerPass);
     if (last < 1) break;
     pass.count = last;
     p += static_cast<std::size_t>(pass.length);
@@ -319,21 +320,14 @@ int WalkAddress(const char* text, AdrCode* code) {
   return CountConsumedChars(text, p < textLength ? p : textLength);
 }
 
-// One area-name pass of krvGetGyoseiCode.
-struct StepPass {
-  int count;
-  int length;
-  int32_t codes[kStepCodesPerPass];
-};
-
 int GetGyoseiCodes(const char* text, int* matchLength, int32_t* codes, int maxCodes) {
   if (text == nullptr) return -2;
-  StepPass passes[kAreaPasses];
+  AreaPass passes[kAreaPasses];
   int passCount = 0;
   std::size_t p = 0;
   while (passCount < kAreaPasses && text[p] != '\0') {
-    StepPass& pass = passes[passCount];
-    const int found = GyoseiHashSearch(text + p, &pass.length, nullptr, pass.codes, kStepCodesPerPass);
+    AreaPass& pass = passes[passCount];
+    const int found = GyoseiHashSearch(text + p, &pass.length, nullptr, pass.codes, kCodesPerPass);
     if (found < 0) return found;
     if (found == 0) break;
     if (pass.length < 1) return -100;
@@ -345,12 +339,12 @@ int GetGyoseiCodes(const char* text, int* matchLength, int32_t* codes, int maxCo
   if (codes == nullptr) return -2;
 
   int written = 0;
-  const StepPass& final = passes[passCount - 1];
+  const AreaPass& final = passes[passCount - 1];
   if (passCount == 1) {
     for (int i = 0; i < final.count && written < maxCodes; ++i) codes[written++] = final.codes[i];
   } else {
     // Every consistent candidate, once for each earlier name it fits.
-    const StepPass& before = passes[passCount - 2];
+    const AreaPass& before = passes[passCount - 2];
     for (int j = 0; j < final.count && written < maxCodes; ++j) {
       for (int i = 0; i < before.count && written < maxCodes; ++i) {
         if (PairAgrees(before.codes[i], final.codes[j])) codes[written++] = final.codes[j];

@@ -301,6 +301,30 @@ TEST_F(Str2CodeTest, GyoseiCodesNeverExceedTheRoom) {
   }
 }
 
+// A ward name shared by more designated cities than ten: the step function
+// still finds the city's own ward behind the first ten of that name.
+TEST(GetGyoseiCodeManyNames, KeepsEveryCandidateOfAName) {
+  TempDir dir;
+  DbBuilder db;
+  for (int32_t pref = 1; pref <= 12; ++pref) {
+    // Names of at least four bytes, as every stored area name is.
+    db.Area(pref * 1000, 1, "県" + std::to_string(pref + 10));
+    db.Area(pref * 1000 + 100, 3, "市" + std::to_string(pref + 10));
+    db.Area(pref * 1000 + 101, 4, "中央区").countyCode = pref * 1000 + 100;
+  }
+  db.Write(dir.str());
+  LoadAddressDb(dir.str(), 1);
+  int32_t codes[4] = {-7, -7, -7, -7};
+  int length = 0;
+  EXPECT_EQ(krvGetGyoseiCode(Sjis("市22中央区").c_str(), &length, codes, 4), 1);
+  EXPECT_EQ(codes[0], 12101);
+  EXPECT_EQ(length, 10);
+  AdrCode code{};
+  EXPECT_EQ(krvAdrStr2Code(Sjis("県22市22中央区").c_str(), &code), 9);
+  EXPECT_TRUE(SameCode(code, Code(4, 12101))) << Describe(code);
+  UnloadAddressDb();
+}
+
 // The walk as far as the loaded stores reach.
 TEST(Str2CodeLoadLevel, StopsWhereTheLoadedStoresEnd) {
   TempDir dir;
