@@ -1,0 +1,65 @@
+#include "source_line.h"
+
+#include <string>
+
+#include "kurovia.h"
+
+namespace krv::tool {
+
+bool ResolveSourceLine(Output& out, std::string_view municipality, std::string_view townText,
+                       int prefNo, int lineNo, ResolvedLine* result) {
+  constexpr int kMaxCandidates = 10;
+  const std::string muni(municipality);
+  const std::string town(townText);
+  const Arg muniArg = Arg::Sjis(muni);
+  const Arg townArg = Arg::Sjis(town);
+
+  int32_t codes[kMaxCandidates] = {};
+  int matched = 0;
+  const int found = krvGetGyoseiCode(muni.c_str(), &matched, codes, kMaxCandidates);
+  if (found < 1) {
+    out.Warn(" Ignored_1 : line num = %d : %s - %s\n", {lineNo, muniArg, townArg});
+    return false;
+  }
+  int32_t areaCode = 0;
+  for (int i = 0; i < found && i < kMaxCandidates; ++i) {
+    if (codes[i] / 1000 == prefNo) {
+      areaCode = codes[i];
+      break;
+    }
+  }
+  if (areaCode == 0) {
+    out.Warn(" Ignored_2 : line num = %d : %s - %s\n", {lineNo, muniArg, townArg});
+    return false;
+  }
+  GyoseiRecord area{};
+  if (GyoseiRecGet(areaCode, &area) != 0) {
+    out.Warn(" Ignored_3 : line num = %d : %s - %s\n", {lineNo, muniArg, townArg});
+    return false;
+  }
+  if (area.kind != KRV_LEVEL_MUNICIPALITY) {
+    out.Warn(" Ignored_4 : line num = %d : %s - %s\n", {lineNo, muniArg, townArg});
+    return false;
+  }
+  if (area.muniCode != areaCode) {
+    out.Warn(" Ignored_5 : line num = %d : %s - %s\n", {lineNo, muniArg, townArg});
+    return false;
+  }
+  int townLength = 0;
+  int32_t townNo = 0;
+  const int townFound = krvGetChoCode(areaCode, town.c_str(), &townLength, &townNo);
+  if (townFound < 0) {
+    out.Warn(" Ignored_6 : line num = %d err = %d : %s - %s\n", {lineNo, townFound, muniArg, townArg});
+    return false;
+  }
+  if (townFound == 0) {
+    townNo = 1;
+    townLength = 0;
+  }
+  result->areaCode = areaCode;
+  result->townNo = townNo;
+  result->townLength = townLength;
+  return true;
+}
+
+}  // namespace krv::tool

@@ -1,0 +1,88 @@
+// Notation variations (krv_variation.csv) and the expansion of a name into
+// every spelling they allow, shared by the area-name and town-name hash
+// builders.
+//
+// A variation is one line "text,replacement" (ケ,ヶ).  Expanding a name
+// stores the name itself and, for each occurrence of a variable text, every
+// combination of keeping it or replacing it with each of its replacements:
+// with ケ,ヶ the name 竜ケ崎市 gives 竜ケ崎市 and 竜ヶ崎市.
+#ifndef KUROVIA_TOOLS_COMMON_VARIATION_H
+#define KUROVIA_TOOLS_COMMON_VARIATION_H
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "line_reader.h"
+#include "output.h"
+
+namespace krv::tool {
+
+struct Variation {
+  std::string from;  // at most 29 bytes
+  std::string to;    // at most 29 bytes
+  bool applied;      // false for comment lines ("#" or "＃" in the first side)
+};
+
+class VariationList {
+ public:
+  static constexpr std::size_t kMaxVariations = 500;
+  static constexpr std::size_t kMaxSideBytes = 29;
+  static constexpr std::size_t kPieceBytes = 1022;
+
+  // Reads every variation of an open file: lines without a comma are
+  // skipped; reading stops at the 500th variation.
+  void Load(LineReader& reader);
+
+  const std::vector<Variation>& variations() const { return variations_; }
+  std::size_t applied_count() const { return applied_.size(); }
+  const std::vector<const Variation*>& applied() const { return applied_; }
+
+ private:
+  std::vector<Variation> variations_;
+  std::vector<const Variation*> applied_;
+};
+
+// Reads krv_variation.csv of the DB directory set with krvDbSetPath.  False
+// after printing the message when its path is not at hand or it cannot be
+// opened.
+bool LoadVariationFile(Output& out, VariationList* list);
+
+// Receives the names of one expansion, the name itself first.
+class VariantSink {
+ public:
+  virtual ~VariantSink() = default;
+  // False when no further entry can be stored; the expansion then stops.
+  virtual bool Insert(const char* name) = 0;
+};
+
+// Expansion of one name (at most 1,023 bytes).  The expansion of one name
+// may make at most this many entries: real names give a handful, and the
+// bound keeps a pathological variation list (a replacement that contains
+// its own text, hundreds of alternatives for one character) from running
+// for hours; a name that needs more stops the build like a full table.
+inline constexpr int kMaxVariantsPerName = 1024;
+
+// Expands names with the applied variations of a list (which must outlive
+// it).  One expander serves a whole run: its working buffers are kept.
+class VariantExpander {
+ public:
+  explicit VariantExpander(const VariationList& list);
+  ~VariantExpander();
+  VariantExpander(const VariantExpander&) = delete;
+  VariantExpander& operator=(const VariantExpander&) = delete;
+
+  // Stores `name` and its variants in `sink`.  False when the sink refused
+  // an entry or the name needed more than kMaxVariantsPerName entries.
+  bool Expand(const char* name, VariantSink& sink);
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace krv::tool
+
+#endif  // KUROVIA_TOOLS_COMMON_VARIATION_H
