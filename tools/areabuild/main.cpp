@@ -1,0 +1,4 @@
+#include "areabuild.h"
+#include "frame.h"
+
+int main(int argc, char** argv) { return krv::tool::ToolMain(argc, argv, krv::tool::RunAreabuild); }

@@ -1,0 +1,4 @@
+#include "areahash.h"
+#include "frame.h"
+
+int main(int argc, char** argv) { return krv::tool::ToolMain(argc, argv, krv::tool::RunAreahash); }
