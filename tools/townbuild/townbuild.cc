@@ -338,16 +338,20 @@ class TownBuild : public FrameTool {
         return false;
       }
     }
+    // A name or reading that does not fit the record costs only its own
+    // line (the line is reported and takes no town number), never the rest
+    // of the file: the national list names buildings longer than a record
+    // holds.
     if (name.size() > kMaxNameBytes) {
-      FileError(out, out.Compose("#7: Cho/Oaza name exceeds %d bytes. name = %s\n",
-                                 {static_cast<int>(kMaxNameBytes), Arg::Sjis(name)}));
-      return false;
+      SkipLongLine(out, out.Compose("#7: Cho/Oaza name exceeds %d bytes. name = %s\n",
+                                    {static_cast<int>(kMaxNameBytes), Arg::Sjis(name)}));
+      return true;
     }
     kana = CutAt(kana, FindByteChar(kana, '('));
     if (kana.size() > kMaxKanaBytes) {
-      FileError(out, out.Compose("#8: Kana exceeds %d bytes. name = %s\n",
-                                 {static_cast<int>(kMaxKanaBytes), Arg::Sjis(kana)}));
-      return false;
+      SkipLongLine(out, out.Compose("#8: Kana exceeds %d bytes. name = %s\n",
+                                    {static_cast<int>(kMaxKanaBytes), Arg::Sjis(kana)}));
+      return true;
     }
 
     ChoRecord& record = records_[nextSlot_];
@@ -429,6 +433,11 @@ class TownBuild : public FrameTool {
     undo_.clear();
     postal_.resize(countedPostal_);
     groupOpen_ = false;
+  }
+
+  void SkipLongLine(Output& out, const std::string& text) {
+    out.Warn("Error%s    at line number = %d  : MakeRecordFile()\n", {Arg::Raw(text), lineNo_});
+    --townNo_;
   }
 
   void FileError(Output& out, const std::string& text) {

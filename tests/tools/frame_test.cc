@@ -1,0 +1,286 @@
+// The frame shared by the tools: printed output and its charsets, line
+// reading, field splitting, the source-directory scan and the run frame as
+// townbuild drives it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "fields.h"
+#include "frame.h"
+#include "line_reader.h"
+#include "output.h"
+#include "tool_fixture.h"
+
+namespace krv::test {
+namespace {
+
+using tool::Arg;
+using tool::Charset;
+using tool::Output;
+
+// ---------------------------------------------------------------------------
+// Output
+
+TEST(OutputTest, LiteralsFollowTheCharsetAndArgumentsKeepTheirKind) {
+  const std::string name = Sjis("丸の内");
+  const std::string path = "/tmp/" + Sjis("住所") + "/x.csv";
+  struct Case {
+    Charset charset;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {Charset::kUtf8, "名前 = 丸の内 : /tmp/" + Sjis("住所") + "/x.csv : 12 : 1.5\n"},
+      {Charset::kShiftJis, Sjis("名前 = 丸の内 : ") + "/tmp/" + Sjis("住所") + "/x.csv : 12 : 1.5\n"},
+  };
+  for (const Case& c : cases) {
+    Output out(c.charset);
+    out.Info("名前 = %s : %s : %d : %.1f\n", {Arg::Sjis(name), Arg::Path(path), 12, 1.5});
+    EXPECT_EQ(out.text(), c.expected);
+    EXPECT_FALSE(out.error_printed());
+  }
+}
+
+TEST(OutputTest, ArgumentsAreNeverReadAsFormats) {
+  Output out(Charset::kUtf8);
+  out.Warn("name = %s : %d\n", {Arg::Sjis("%s%d%n"), 7});
+  EXPECT_EQ(out.text(), "name = %s%d%n : 7\n");
+}
+
+TEST(OutputTest, DamagedShiftJisIsPrintedWithQuestionMarks) {
+  Output out(Charset::kUtf8);
+  out.Info("%s", {Arg::Sjis(Sjis("東") + "\xFF" + Sjis("京"))});
+  EXPECT_EQ(out.text(), "東?京");
+}
+
+TEST(OutputTest, ErrorsDecideTheExitStatus) {
+  Output out(Charset::kUtf8);
+  out.Info("a\n");
+  out.Warn("b\n");
+  EXPECT_EQ(out.ExitStatus(), 0);
+  out.ErrorToStderr("c\n");
+  EXPECT_EQ(out.ExitStatus(), 1);
+  EXPECT_EQ(out.text(), "a\nb\n");
+  EXPECT_EQ(out.error_text(), "c\n");
+}
+
+// ---------------------------------------------------------------------------
+// Line reading and fields
+
+TEST(LineReaderTest, PiecesLineEndsAndALastLineWithoutLineEnd) {
+  TempDir dir;
+  WriteFile(dir.File("f"), "abc\r\nabcdefgh\nx\ry\r\nlast");
+  tool::LineReader reader;
+  ASSERT_TRUE(reader.Open(dir.File("f")));
+  std::vector<std::string> lines;
+  std::string_view line;
+  while (reader.ReadLine(5, &line)) lines.emplace_back(line);
+  EXPECT_EQ(lines, (std::vector<std::string>{"abc\n", "abcde", "fgh\n", "x\ry\n", "last"}));
+  EXPECT_FALSE(reader.error());
+}
+
+TEST(LineReaderTest, SeekReturnsToAnEarlierLine) {
+  TempDir dir;
+  std::string text;
+  for (int i = 0; i < 20000; ++i) text += "line " + std::to_string(i) + "\n";
+  WriteFile(dir.File("f"), text);
+  tool::LineReader reader;
+  ASSERT_TRUE(reader.Open(dir.File("f")));
+  std::string_view line;
+  ASSERT_TRUE(reader.ReadLine(255, &line));
+  const uint64_t second = reader.Tell();
+  for (int i = 0; i < 15000; ++i) ASSERT_TRUE(reader.ReadLine(255, &line));  // beyond the first block
+  ASSERT_TRUE(reader.Seek(second));
+  ASSERT_TRUE(reader.ReadLine(255, &line));
+  EXPECT_EQ(line, "line 1\n");
+}
+
+TEST(SplitFieldsTest, QuotedFieldsAndTheLastField) {
+  const std::string line = Sjis("1,千代田区,\"丸の内一丁目\",\"x\"\r\n");
+  std::string_view f[11];
+  EXPECT_EQ(tool::SplitFields(line, f, 11, 1023, tool::Quotes::kAll), 4u);
+  EXPECT_EQ(f[1], Sjis("千代田区"));
+  EXPECT_EQ(f[2], Sjis("丸の内一丁目"));
+  EXPECT_EQ(f[3], "x");
+  EXPECT_TRUE(f[4].empty());
+
+  const std::string plain = "a,\"b\",\"c\"\n";
+  EXPECT_EQ(tool::SplitFields(plain, f, 11, 1023, tool::Quotes::kAllButLast), 3u);
+  EXPECT_EQ(f[1], "b");
+  EXPECT_EQ(f[2], "\"c\"\n");  // the text after the last comma stays as it is
+}
+
+TEST(SplitFieldsTest, LimitsAndEmptyEnds) {
+  std::string_view f[3];
+  EXPECT_EQ(tool::SplitFields("", f, 3, 1023, tool::Quotes::kAll), 0u);
+  EXPECT_EQ(tool::SplitFields("a,b,", f, 3, 1023, tool::Quotes::kAll), 2u);  // no empty last field
+  EXPECT_EQ(tool::SplitFields("a,b,c,d,e", f, 3, 1023, tool::Quotes::kAll), 3u);
+  EXPECT_EQ(f[2], "c");
+  EXPECT_EQ(tool::SplitFields("abcdef,\"gh", f, 3, 4, tool::Quotes::kAll), 2u);
+  EXPECT_EQ(f[0], "abcd");
+  EXPECT_EQ(f[1], "gh");  // an unclosed quote runs to the end of the field
+}
+
+TEST(ParseIntTest, ReadsLikeAtoi) {
+  const std::pair<const char*, int32_t> cases[] = {
+      {"0600000", 600000}, {"  42x", 42}, {"-15", -15}, {"", 0}, {"abc", 0}, {"99999999999", 2147483647},
+  };
+  for (const auto& [text, value] : cases) EXPECT_EQ(tool::ParseInt(text), value) << text;
+}
+
+TEST(SourceFileNameTest, PrefectureAndYear) {
+  struct Case {
+    const char* path;
+    tool::FileNameCheck check;
+  };
+  const Case cases[] = {
+      {"/d/13_2003.csv", tool::FileNameCheck::kOk},
+      {"/d/47_1900.txt", tool::FileNameCheck::kOk},
+      {"/d/48_2003.csv", tool::FileNameCheck::kBadPrefecture},
+      {"/d/0_2003.csv", tool::FileNameCheck::kBadPrefecture},
+      {"/d/13_1899.csv", tool::FileNameCheck::kBadYear},
+      {"/d/13_2051.csv", tool::FileNameCheck::kBadYear},
+      {"/d/13-2003.csv", tool::FileNameCheck::kBadFormat},
+      {"/d/tokyo.csv", tool::FileNameCheck::kBadFormat},
+  };
+  for (const Case& c : cases) {
+    int pref = 0;
+    int year = 0;
+    EXPECT_EQ(tool::CheckSourceFileName(c.path, &pref, &year), c.check) << c.path;
+  }
+}
+
+TEST(TimeTextTest, TwentyFourCharacters) {
+  const std::string text = tool::TimeText(std::time(nullptr));
+  EXPECT_TRUE(std::regex_match(text, std::regex("[A-Z][a-z]{2} [A-Z][a-z]{2} [ 1-3][0-9] "
+                                                "[0-2][0-9]:[0-5][0-9]:[0-6][0-9] [0-9]{4}")))
+      << text;
+}
+
+// ---------------------------------------------------------------------------
+// The run frame, as townbuild uses it
+
+class FrameTest : public ToolTest {};
+
+TEST_F(FrameTest, FewerThanTwoArgumentsPrintTheUsage) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{}, {Db()}}) {
+    const ToolRun run = Run(tool::RunTownbuild, args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, " townbuild dbDirName sourceDirName");
+  }
+}
+
+TEST_F(FrameTest, ADbThatCannotBeLoadedIsReported) {
+  const ToolRun run = RunTownbuild();
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "住所DBをメモリにロードできません。 err = -12\n");
+}
+
+TEST_F(FrameTest, SourceDirectoryOf255BytesIsAcceptedAnd256Refused) {
+  BuildStandardAreaDb();
+  // A directory path of exactly 255 bytes below the source directory.
+  std::string dir = Src();
+  dir += "/" + std::string(255 - dir.size() - 1, 'd');
+  ASSERT_EQ(dir.size(), 255u);
+  std::filesystem::create_directory(dir);
+  WriteFile(dir + "/a.csv", SjisLines({PostalLine(13101, "1000001", "ﾁﾖﾀﾞ", "千代田")}));
+
+  const ToolRun accepted = Run(tool::RunTownbuild, {Db(), dir});
+  EXPECT_EQ(accepted.status, 0) << accepted.out;
+  EXPECT_NE(accepted.out.find("**** start : file name = "), std::string::npos);
+
+  const ToolRun refused = Run(tool::RunTownbuild, {Db(), dir + "e"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.out, " 元データのディレクトリ名は255文字以内にして下さい。");
+}
+
+TEST_F(FrameTest, ADirectoryWithOnlySubdirectoriesHasNoFile) {
+  BuildStandardAreaDb();
+  std::filesystem::create_directory(SrcFile("sub.csv"));
+  const ToolRun run = RunTownbuild();
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "指定されたディレクトリにはファイルがありません。");
+  EXPECT_FALSE(std::filesystem::exists(DbFile("krv_cho.rec")));
+}
+
+TEST_F(FrameTest, SixtyFilesOfWhichTheFirst47ByNameAreRead) {
+  BuildStandardAreaDb();
+  for (int i = 0; i < 60; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "f%02d.csv", i);
+    WritePostal(name, {PostalLine(13101, "1000001", "ﾁﾖﾀﾞ", "千代田")});
+  }
+  const ToolRun run = RunTownbuild();
+  EXPECT_EQ(run.status, 0);
+  std::size_t starts = 0;
+  for (std::size_t at = run.out.find("**** start"); at != std::string::npos; at = run.out.find("**** start", at + 1)) {
+    ++starts;
+  }
+  EXPECT_EQ(starts, 47u);
+  EXPECT_NE(run.out.find("/f46.csv ****"), std::string::npos);
+  EXPECT_EQ(run.out.find("/f47.csv"), std::string::npos);
+}
+
+TEST_F(FrameTest, UpperCaseNamesAreTestedAndPrintedLowerCased) {
+  BuildStandardAreaDb();
+  // The second file's own type does not matter: the first decides.
+  WritePostal("13_2003.CSV", {PostalLine(13101, "1000001", "ﾁﾖﾀﾞ", "千代田")});
+  WritePostal("14_2003.TXT", {PostalLine(13101, "1000002", "ﾁﾖﾀﾞ", "千代田二")});
+  const ToolRun run = RunTownbuild();
+  ASSERT_EQ(run.status, 0) << run.out;
+  const std::regex expected(
+      "stat time = [A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9]{2} [0-9:]{8} [0-9]{4}\n"
+      "\\*\\*\\*\\* start : file name = .*/13_2003\\.csv \\*\\*\\*\\* \n"
+      "---- end   : file name = .*/13_2003\\.csv : total records = 5 ---- \n"
+      "\\*\\*\\*\\* start : file name = .*/14_2003\\.txt \\*\\*\\*\\* \n"
+      "---- end   : file name = .*/14_2003\\.txt : total records = 7 ---- \n");
+  EXPECT_TRUE(std::regex_match(run.out, expected)) << run.out;
+  // Four municipalities: 13101 with its town, the other three alone; the
+  // second file adds its town as a new group of 13101.
+  ASSERT_GE(krvDbLoad(Db().c_str(), 2), 0);
+  int32_t area = 0;
+  int32_t town = 0;
+  EXPECT_EQ(PostIndexGet(1000002, &area, &town), 0);
+  EXPECT_EQ(area, 13101);
+}
+
+TEST_F(FrameTest, ADirectoryNameWithShiftJisKeepsItsBytes) {
+  BuildStandardAreaDb();
+  // 住 is 0x8F 0x5A: its trail byte is the letter Z and must stay so.
+  const std::string dir = Src() + "/" + Sjis("住所") + "DATA";
+  std::filesystem::create_directory(dir);
+  WriteFile(dir + "/A.CSV", SjisLines({PostalLine(13101, "1000001", "ﾁﾖﾀﾞ", "千代田")}));
+  const ToolRun run = Run(tool::RunTownbuild, {Db(), dir});
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_NE(run.out.find("/" + Sjis("住所") + "data/a.csv ****"), std::string::npos) << run.out;
+}
+
+TEST_F(FrameTest, SourceTypes) {
+  BuildStandardAreaDb();
+  WritePostal("a.dat", {PostalLine(13101, "1000001", "ﾁﾖﾀﾞ", "千代田")});
+  const ToolRun refused = RunTownbuild();
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.out, "元データのファイル名の拡張子は.csvか.txtのどちらかでなければなりません。");
+  EXPECT_FALSE(std::filesystem::exists(DbFile("krv_cho.rec")));
+
+  // The txt type has no reader: a town file without records and no
+  // multi-postcode file.
+  std::filesystem::remove(SrcFile("a.dat"));
+  WritePostal("a.txt", {PostalLine(13101, "1000001", "ﾁﾖﾀﾞ", "千代田")});
+  const ToolRun txt = RunTownbuild();
+  EXPECT_EQ(txt.status, 0) << txt.out;
+  EXPECT_NE(txt.out.find("total records = 0 ---- \n"), std::string::npos);
+  EXPECT_EQ(ChoRecLoad(DbFile("krv_cho.rec").c_str()), 0);
+  ChoRecEnd();
+  EXPECT_FALSE(std::filesystem::exists(DbFile("krv_multipost.rec")));
+}
+
+TEST_F(FrameTest, ShiftJisOutput) {
+  const ToolRun run = Run(tool::RunTownbuild, {Db(), Src()}, Charset::kShiftJis);
+  EXPECT_EQ(run.out, Sjis("住所DBをメモリにロードできません。 err = -12\n"));
+}
+
+}  // namespace
+}  // namespace krv::test
