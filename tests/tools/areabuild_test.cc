@@ -21,7 +21,7 @@ class AreabuildTest : public ToolTest {
     ToolTest::TearDown();
   }
 
-  ToolRun Build() const { return Run(tool::RunAreabuild, {Db()}); }
+  ToolRun Build() const { return RunTool(tool::RunAreabuild, {Db()}); }
 
   // Loads the written records; the record count N.
   int Load() const { return GyoseiRecLoad(DbFile("krv_gyosei.rec").c_str()); }
@@ -206,12 +206,12 @@ TEST_F(AreabuildTest, RecordCapacity) {
 }
 
 TEST_F(AreabuildTest, CommandLineAndFileFailures) {
-  const ToolRun usage = Run(tool::RunAreabuild, {});
+  const ToolRun usage = RunTool(tool::RunAreabuild, {});
   EXPECT_EQ(usage.status, 2);
   EXPECT_EQ(usage.out, " areabuild dbDirName ");
 
   const std::string longPath(256, 'x');
-  const ToolRun badPath = Run(tool::RunAreabuild, {longPath});
+  const ToolRun badPath = RunTool(tool::RunAreabuild, {longPath});
   EXPECT_EQ(badPath.status, 1);
   EXPECT_EQ(badPath.out, "住所DBのパスを設定できません。" + longPath + "\n");
 

@@ -47,7 +47,7 @@ class AreahashTest : public ToolTest {
   ToolRun Build(const std::vector<std::string>& extra = {}) const {
     std::vector<std::string> args = {Db()};
     args.insert(args.end(), extra.begin(), extra.end());
-    return Run(tool::RunAreahash, args);
+    return RunTool(tool::RunAreahash, args);
   }
 
   AreaHashFile Read() const { return ReadAreaHash(DbFile("krv_gyosei.hsh")); }
@@ -191,7 +191,7 @@ TEST_F(AreahashTest, PathologicalVariationListsEndQuickly) {
 }
 
 TEST_F(AreahashTest, MissingFiles) {
-  const ToolRun usage = Run(tool::RunAreahash, {});
+  const ToolRun usage = RunTool(tool::RunAreahash, {});
   EXPECT_EQ(usage.status, 2);
   EXPECT_EQ(usage.out, " gyoseihash dbDirName hashSize");
 

@@ -166,7 +166,7 @@ class FrameTest : public ToolTest {};
 
 TEST_F(FrameTest, FewerThanTwoArgumentsPrintTheUsage) {
   for (const std::vector<std::string>& args : {std::vector<std::string>{}, {Db()}}) {
-    const ToolRun run = Run(tool::RunTownbuild, args);
+    const ToolRun run = RunTool(tool::RunTownbuild, args);
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, " townbuild dbDirName sourceDirName");
   }
@@ -187,11 +187,11 @@ TEST_F(FrameTest, SourceDirectoryOf255BytesIsAcceptedAnd256Refused) {
   std::filesystem::create_directory(dir);
   WriteFile(dir + "/a.csv", SjisLines({PostalLine(13101, "1000001", "ﾁﾖﾀﾞ", "千代田")}));
 
-  const ToolRun accepted = Run(tool::RunTownbuild, {Db(), dir});
+  const ToolRun accepted = RunTool(tool::RunTownbuild, {Db(), dir});
   EXPECT_EQ(accepted.status, 0) << accepted.out;
   EXPECT_NE(accepted.out.find("**** start : file name = "), std::string::npos);
 
-  const ToolRun refused = Run(tool::RunTownbuild, {Db(), dir + "e"});
+  const ToolRun refused = RunTool(tool::RunTownbuild, {Db(), dir + "e"});
   EXPECT_EQ(refused.status, 1);
   EXPECT_EQ(refused.out, " 元データのディレクトリ名は255文字以内にして下さい。");
 }
@@ -252,7 +252,7 @@ TEST_F(FrameTest, ADirectoryNameWithShiftJisKeepsItsBytes) {
   const std::string dir = Src() + "/" + Sjis("住所") + "DATA";
   std::filesystem::create_directory(dir);
   WriteFile(dir + "/A.CSV", SjisLines({PostalLine(13101, "1000001", "ﾁﾖﾀﾞ", "千代田")}));
-  const ToolRun run = Run(tool::RunTownbuild, {Db(), dir});
+  const ToolRun run = RunTool(tool::RunTownbuild, {Db(), dir});
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_NE(run.out.find("/" + Sjis("住所") + "data/a.csv ****"), std::string::npos) << run.out;
 }
@@ -278,7 +278,7 @@ TEST_F(FrameTest, SourceTypes) {
 }
 
 TEST_F(FrameTest, ShiftJisOutput) {
-  const ToolRun run = Run(tool::RunTownbuild, {Db(), Src()}, Charset::kShiftJis);
+  const ToolRun run = RunTool(tool::RunTownbuild, {Db(), Src()}, Charset::kShiftJis);
   EXPECT_EQ(run.out, Sjis("住所DBをメモリにロードできません。 err = -12\n"));
 }
 

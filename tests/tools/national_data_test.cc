@@ -87,9 +87,9 @@ TEST_F(NationalDataTest, TownLevelBuildOfTheWholeCountry) {
   WriteVariations("ケ,ヶ\nヶ,ケ\n");
   fs::copy_file(list_, SrcFile("KEN_ALL.CSV"));
 
-  const ToolRun area = Run(tool::RunAreabuild, {Db()});
+  const ToolRun area = RunTool(tool::RunAreabuild, {Db()});
   ASSERT_EQ(area.status, 0) << area.out;
-  const ToolRun areaHash = Run(tool::RunAreahash, {Db()});
+  const ToolRun areaHash = RunTool(tool::RunAreahash, {Db()});
   ASSERT_EQ(areaHash.status, 0) << areaHash.out;
   const ToolRun towns = RunTownbuild();
   ASSERT_EQ(towns.status, 0) << towns.out.substr(0, 2000);

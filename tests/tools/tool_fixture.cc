@@ -10,7 +10,7 @@
 
 namespace krv::test {
 
-ToolRun Run(RunFunction run, const std::vector<std::string>& args, tool::Charset charset) {
+ToolRun RunTool(RunFunction run, const std::vector<std::string>& args, tool::Charset charset) {
   tool::Output out(charset);
   ToolRun result;
   result.status = run(args, out);
@@ -60,9 +60,9 @@ void ToolTest::WriteVariations(std::string_view utf8) const {
 void ToolTest::BuildAreaDb(const std::vector<std::string>& areaLines) const {
   WriteAreaList(areaLines);
   if (!std::filesystem::exists(DbFile("krv_variation.csv"))) WriteVariations("");
-  const ToolRun area = Run(tool::RunAreabuild, {Db()});
+  const ToolRun area = RunTool(tool::RunAreabuild, {Db()});
   ASSERT_EQ(area.status, 0) << area.out;
-  const ToolRun hash = Run(tool::RunAreahash, {Db()});
+  const ToolRun hash = RunTool(tool::RunAreahash, {Db()});
   ASSERT_EQ(hash.status, 0) << hash.out;
 }
 
@@ -83,12 +83,12 @@ void ToolTest::WritePostal(std::string_view fileName, const std::vector<std::str
   WriteFile(SrcFile(fileName), SjisLines(lines));
 }
 
-ToolRun ToolTest::RunTownbuild() const { return Run(tool::RunTownbuild, {Db(), Src()}); }
+ToolRun ToolTest::RunTownbuild() const { return RunTool(tool::RunTownbuild, {Db(), Src()}); }
 
 ToolRun ToolTest::RunTownhash(const std::vector<std::string>& extra) const {
   std::vector<std::string> args = {Db()};
   args.insert(args.end(), extra.begin(), extra.end());
-  return Run(tool::RunTownhash, args);
+  return RunTool(tool::RunTownhash, args);
 }
 
 }  // namespace krv::test

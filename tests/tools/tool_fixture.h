@@ -25,7 +25,7 @@ struct ToolRun {
 
 using RunFunction = int (*)(const std::vector<std::string>&, tool::Output&);
 
-ToolRun Run(RunFunction run, const std::vector<std::string>& args,
+ToolRun RunTool(RunFunction run, const std::vector<std::string>& args,
             tool::Charset charset = tool::Charset::kUtf8);
 
 // One line of the area-name list (UTF-8; the list file is written in

@@ -175,7 +175,7 @@ TEST_F(TownhashTest, AThirtyByteNameStopsTheBuild) {
 }
 
 TEST_F(TownhashTest, MissingFiles) {
-  const ToolRun usage = Run(tool::RunTownhash, {});
+  const ToolRun usage = RunTool(tool::RunTownhash, {});
   EXPECT_EQ(usage.status, 2);
   EXPECT_EQ(usage.out, " townhash dbDirPath hashSizeFactor");
 
