@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "fields.h"
+#include "kurovia.h"
 #include "frame.h"
 #include "line_reader.h"
 #include "output.h"
 #include "tool_fixture.h"
+#include "townbuild.h"
 
 namespace krv::test {
 namespace {

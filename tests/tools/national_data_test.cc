@@ -87,8 +87,8 @@ TEST_F(NationalDataTest, TownLevelBuildOfTheWholeCountry) {
   WriteVariations("ケ,ヶ\nヶ,ケ\n");
   fs::copy_file(list_, SrcFile("KEN_ALL.CSV"));
 
-  const ToolRun area = RunTool(tool::RunAreabuild, {Db()});
-  ASSERT_EQ(area.status, 0) << area.out;
+  const ToolRun areas = RunTool(tool::RunAreabuild, {Db()});
+  ASSERT_EQ(areas.status, 0) << areas.out;
   const ToolRun areaHash = RunTool(tool::RunAreahash, {Db()});
   ASSERT_EQ(areaHash.status, 0) << areaHash.out;
   const ToolRun towns = RunTownbuild();
