@@ -241,11 +241,12 @@ TEST_F(FrameTest, UpperCaseNamesAreTestedAndPrintedLowerCased) {
   EXPECT_TRUE(std::regex_match(run.out, expected)) << run.out;
   // Four municipalities: 13101 with its town, the other three alone; the
   // second file adds its town as a new group of 13101.
-  ASSERT_GE(krvDbLoad(Db().c_str(), 2), 0);
+  ASSERT_GE(PostIndexLoad(DbFile("krv_post.idx").c_str()), 0);
   int32_t area = 0;
   int32_t town = 0;
   EXPECT_EQ(PostIndexGet(1000002, &area, &town), 0);
   EXPECT_EQ(area, 13101);
+  PostIndexEnd();
 }
 
 TEST_F(FrameTest, ADirectoryNameWithShiftJisKeepsItsBytes) {
