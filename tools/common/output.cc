@@ -60,25 +60,30 @@ Output::Output(Charset charset) : charset_(charset) {}
 Output::Output(Charset charset, std::FILE* out, std::FILE* err)
     : charset_(charset), out_(out), err_(err) {}
 
-void Output::Info(std::string_view format, Args args) { Emit(out_, &out_text_, format, args); }
+void Output::Info(std::string_view format, Args args) { Emit(out_, &out_text_, format, args, true); }
 
-void Output::Warn(std::string_view format, Args args) { Emit(out_, &out_text_, format, args); }
+// Ignored lines can come by the thousand; they reach the stream with the
+// next progress line.
+void Output::Warn(std::string_view format, Args args) { Emit(out_, &out_text_, format, args, false); }
 
 void Output::Error(std::string_view format, Args args) {
   error_printed_ = true;
-  Emit(out_, &out_text_, format, args);
+  Emit(out_, &out_text_, format, args, true);
 }
 
 void Output::ErrorToStderr(std::string_view format, Args args) {
   error_printed_ = true;
-  Emit(err_, &err_text_, format, args);
+  if (out_ != nullptr) std::fflush(out_);
+  Emit(err_, &err_text_, format, args, true);
 }
 
-void Output::Emit(std::FILE* stream, std::string* sink, std::string_view format, Args args) {
+void Output::Emit(std::FILE* stream, std::string* sink, std::string_view format, Args args, bool flush) {
   const std::string text = Compose(format, args);
   if (stream != nullptr) {
     std::fwrite(text.data(), 1, text.size(), stream);
-    std::fflush(stream);
+    // A front end that shows the output as it comes sees every progress
+    // line at once.
+    if (flush) std::fflush(stream);
   } else {
     sink->append(text);
   }

@@ -101,7 +101,7 @@ class Output {
   const std::string& error_text() const { return err_text_; }
 
  private:
-  void Emit(std::FILE* stream, std::string* sink, std::string_view format, Args args);
+  void Emit(std::FILE* stream, std::string* sink, std::string_view format, Args args, bool flush);
   void AppendLiteral(std::string& dst, std::string_view utf8) const;
   void AppendSjis(std::string& dst, std::string_view sjis) const;
 
