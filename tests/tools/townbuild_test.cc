@@ -316,6 +316,14 @@ TEST_F(TownbuildTest, MultiPostcodeEntryCapacity) {
       EXPECT_EQ(MultiPostText(9999), "町9998;600001>;");
     }
   }
+  // A later file finds the table full and is refused at its first such town.
+  WritePostal("z.csv", {PostalLine(1101, "0600002", "ｱ", "後の町"), PostalLine(1101, "0600003", "ｱ", "後の町二", 1)});
+  const ToolRun full = RunTownbuild();
+  EXPECT_EQ(full.status, 1);
+  EXPECT_NE(full.out.find("Error#8 : multi post record exceeds limit.    at line number = 2  : SaveMultiPostCode()\n"),
+            std::string::npos)
+      << full.out;
+  EXPECT_EQ(MultiPostHeader().nextFreeEntry, 10000);
 }
 
 TEST_F(TownbuildTest, TwoFiles) {

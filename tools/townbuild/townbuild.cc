@@ -104,7 +104,7 @@ void AppendNumber(std::string& text, int32_t value) { text.append(std::to_string
 
 const FrameConstants kTownbuildFrame = {
     " townbuild dbDirName sourceDirName",
-    KRV_LEVEL_PREFECTURE,
+    1,  // krvDbLoad level: the area stores
     "住所DBをメモリにロードできません。 err = %d\n",
     false,
     " 元データのディレクトリ名は255文字以内にして下さい。",
@@ -488,6 +488,9 @@ class TownBuild : public FrameTool {
       return -1;
     };
     const std::size_t n = nextMulti_;
+    // A full table stays full: a later file's entries are refused, never
+    // written past its end.
+    if (n >= kMultiPostCapacity) return fail(out.Compose("#8 : multi post record exceeds limit.", {}));
     multiTable_[n] = MultiPostEntry{townNo_, static_cast<int32_t>(multiOffset_)};
     if (name.size() + paren_.size() + 7 >= kTextCapacity) return fail(out.Compose("#1 : buffer size error.", {}));
     entryText_.assign(name);
