@@ -169,6 +169,26 @@ TEST_F(TownbuildTest, OwnRecordsTownNumbersAndFields) {
   EXPECT_EQ(PostIndexNumRecords(), 4);
 }
 
+TEST_F(TownbuildTest, LotDivisionNamesAreCutBeforeTheirNumber) {
+  BuildStandardAreaDb();
+  WritePostal("ken_all.csv", {
+                                 PostalLine(13101, "1000001", "ｳｴﾉﾉ39ﾁﾜﾘ", "上野々３９地割"),
+                                 PostalLine(13101, "1000002", "ｳｶｲﾀﾞｲ1ﾁﾜﾘ", "鵜飼第１地割"),
+                                 PostalLine(13101, "1000003", "ﾂｷｼﾞ", "築地"),
+                                 PostalLine(13101, "1000004", "ｶﾜｲ(ﾀﾞｲ9ﾁﾜﾘ-ﾀﾞｲ11ﾁﾜﾘ)", "川井（第９地割～第１１地割）", 1),
+                             });
+  ASSERT_EQ(RunTownbuild().status, 0);
+  Load();
+  const std::pair<std::string, std::string> expected[] = {
+      {"上野々", "ｳｴﾉﾉ"}, {"鵜飼", "ｳｶｲﾀﾞｲ"}, {"築地", "ﾂｷｼﾞ"}, {"川井", "ｶﾜｲ"}};
+  for (int32_t i = 0; i < 4; ++i) {
+    const Town town = Get(13101, i + 2);
+    EXPECT_EQ(town.name, expected[i].first);
+    EXPECT_EQ(town.kana, expected[i].second);
+  }
+  EXPECT_EQ(MultiPostText(1), "川井;1000004>第９地割～第１１地割;");
+}
+
 TEST_F(TownbuildTest, ParenthesisOverThreeLines) {
   BuildStandardAreaDb();
   WritePostal("ken_all.csv", {
