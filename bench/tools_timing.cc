@@ -1,21 +1,21 @@
 // Timing of the town-level build on the national postal-code list.
 //
-//   tools_timing [KEN_ALL.CSV]
+//   tools_timing [SHARED_DATA_DIR]   (default: shared/data above the current directory)
 //
 // Measures, in one process and on the same file:
 //   read+split  the baseline: every line read and split into its fields by
 //               the tools' own line reader and field splitter;
 //   townbuild   the town records, postal index and multi-postcode file;
 //   townhash    the town-name hash built from those records.
-// The area files that townbuild needs are built first (not timed) from an
-// area list derived from the postal-code list itself.  Each step runs
-// several times; the best time is printed.
+// The area files that townbuild needs are built first (not timed) from the
+// national area list that krvprep makes of the registry's lists beside the
+// postal-code list (shared/data/areas).  Each step runs several times; the
+// best time is printed.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,7 +24,7 @@
 #include "areabuild.h"
 #include "areahash.h"
 #include "fields.h"
-#include "kurovia.h"
+#include "krvprep.h"
 #include "line_reader.h"
 #include "output.h"
 #include "townbuild.h"
@@ -37,46 +37,14 @@ using krv::tool::Output;
 
 constexpr int kRounds = 5;
 
-std::string FindNationalList() {
-  const fs::path start = fs::current_path();
-  for (fs::path dir = start; !dir.empty(); dir = dir.parent_path()) {
-    const fs::path candidate = dir / "shared" / "data" / "postal" / "KEN_ALL.CSV";
-    if (fs::exists(candidate)) return candidate.string();
+// shared/data beside (or above) the current directory.
+fs::path FindSharedData() {
+  for (fs::path dir = fs::current_path(); !dir.empty(); dir = dir.parent_path()) {
+    const fs::path data = dir / "shared" / "data";
+    if (fs::exists(data / "postal" / "KEN_ALL.CSV") && fs::exists(data / "areas")) return data;
     if (dir == dir.parent_path()) break;
   }
   return {};
-}
-
-std::string Hiragana(std::string_view kana) {
-  const std::string in(kana);
-  std::string out(in.size() * 2 + 1, '\0');
-  if (krvKanaHan2Zen(in.c_str(), out.data(), static_cast<int>(out.size())) < 0) return {};
-  return out.c_str();
-}
-
-// The area list of every prefecture and municipality the postal-code list
-// names (Shift-JIS, as areabuild reads it).
-void WriteAreaList(const std::string& postalList, const std::string& path) {
-  std::map<int, std::pair<std::string, std::string>> areas;
-  krv::tool::LineReader reader;
-  reader.Open(postalList);
-  std::string_view line;
-  std::string_view f[15];
-  while (reader.ReadLine(1022, &line)) {
-    krv::tool::SplitFields(line, f, 15, 1023, krv::tool::Quotes::kAllButLast);
-    const int code = krv::tool::ParseInt(f[0]);
-    areas.emplace(code / 1000 * 1000, std::make_pair(std::string(f[6]), Hiragana(f[3])));
-    areas.emplace(code, std::make_pair(std::string(f[7]), Hiragana(f[4])));
-  }
-  std::ofstream out(path, std::ios::binary);
-  int label = 0;
-  for (const auto& [code, area] : areas) {
-    // 都道府県名 / 市区町村名 in Shift-JIS.
-    const char* kind = code % 1000 == 0 ? "\x93\x73\x93\xB9\x95\x7B\x8C\xA7\x96\xBC"
-                                        : "\x8E\x73\x8B\xE6\x92\xAC\x91\xBA\x96\xBC";
-    out << ++label << ',' << kind << ',' << code << ",0," << area.first << ',' << area.second
-        << ",0,0,0,0,0\r\n";
-  }
 }
 
 template <class F>
@@ -94,19 +62,29 @@ double Best(F step) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string list = argc > 1 ? argv[1] : FindNationalList();
-  if (list.empty() || !fs::exists(list)) {
-    std::fprintf(stderr, "usage: tools_timing [KEN_ALL.CSV]  (shared/data/postal/KEN_ALL.CSV not found)\n");
+  const fs::path data = argc > 1 ? fs::path(argv[1]) : FindSharedData();
+  if (data.empty() || !fs::exists(data / "postal" / "KEN_ALL.CSV") || !fs::exists(data / "areas")) {
+    std::fprintf(stderr, "usage: tools_timing [SHARED_DATA_DIR]  (postal/KEN_ALL.CSV and areas/ not found)\n");
     return 2;
   }
   const fs::path work = fs::temp_directory_path() / ("krv-tools-timing-" + std::to_string(getpid()));
+  const fs::path sources = work / "sources";
+  const fs::path prepared = work / "prepared";
   const fs::path db = work / "db";
-  const fs::path src = work / "src";
+  const fs::path src = prepared / "postal";
+  fs::create_directories(sources);
   fs::create_directories(db);
-  fs::create_directories(src);
-  fs::copy_file(list, src / "KEN_ALL.CSV");
-  WriteAreaList(list, (db / "krv_gyoseimei.csv").string());
-  std::ofstream(db / "krv_variation.csv", std::ios::binary) << "\x83\x50,\x83\x96\r\n\x83\x96,\x83\x50\r\n";  // ケ,ヶ ヶ,ケ
+  fs::create_directory_symlink(fs::absolute(data / "postal"), sources / "postal");
+  fs::create_directory_symlink(fs::absolute(data / "areas"), sources / "areas");
+  std::ostringstream prepOut;
+  std::ostringstream prepErr;
+  if (krv::prep::RunKrvprep({sources.string(), prepared.string()}, prepOut, prepErr) != 0) {
+    std::fprintf(stderr, "krvprep failed:\n%s", prepErr.str().c_str());
+    fs::remove_all(work);
+    return 1;
+  }
+  for (const char* name : {"krv_gyoseimei.csv", "krv_variation.csv"}) fs::copy_file(prepared / "db" / name, db / name);
+  const fs::path list = src / "KEN_ALL.CSV";
 
   FILE* sink = std::fopen("/dev/null", "w");
   int status = 0;
@@ -119,7 +97,7 @@ int main(int argc, char** argv) {
   std::size_t lines = 0;
   const double baseline = Best([&] {
     krv::tool::LineReader reader;
-    reader.Open((src / "KEN_ALL.CSV").string());
+    reader.Open(list.string());
     std::string_view line;
     std::string_view f[15];
     std::size_t fieldBytes = 0;
@@ -142,7 +120,7 @@ int main(int argc, char** argv) {
   std::fclose(sink);
   fs::remove_all(work);
 
-  std::printf("postal-code list: %s (%zu lines)\n", list.c_str(), lines);
+  std::printf("postal-code list: %s (%zu lines)\n", (data / "postal" / "KEN_ALL.CSV").c_str(), lines);
   std::printf("%-12s %10s %12s %8s\n", "step", "seconds", "lines/s", "ratio");
   std::printf("%-12s %10.4f %12.0f %8.2f\n", "read+split", baseline, static_cast<double>(lines) / baseline, 1.0);
   std::printf("%-12s %10.4f %12.0f %8.2f\n", "townbuild", townbuild, static_cast<double>(lines) / townbuild,

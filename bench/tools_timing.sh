@@ -1,7 +1,7 @@
 #!/bin/sh
 # Prints the timings of townbuild and townhash on the national postal-code
 # list next to the time of merely reading and splitting its lines.
-#   bench/tools_timing.sh [KEN_ALL.CSV]
+#   bench/tools_timing.sh [SHARED_DATA_DIR]
 # Builds a Release tree in build-bench (never part of the test run).
 set -e
 here=$(cd "$(dirname "$0")/.." && pwd)

@@ -1,24 +1,19 @@
-// The town-level build on the national postal-code list of the shared data
-// folder: areabuild, areahash, townbuild and townhash finish, the DB loads
-// to level 2, and towns and postal codes across the country come out right.
-//
-// The area list is derived here from the postal-code list itself: every
-// prefecture and every municipality code it names, with the names and
-// readings of its columns 7/8 and 4/5 (readings turned into hiragana).  That
-// covers every area the list has lines for; counties, subprefectures and
-// points are not needed for a town-level build.
+// The town-level build on the national public data of the shared data
+// folder: krvprep turns the registry's area lists into the national area
+// list and its curated variation list, then areabuild, areahash, townbuild
+// and townhash finish on the national postal-code list, the DB loads to
+// level 2, and towns and postal codes across the country come out right.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <map>
+#include <sstream>
 #include <string>
 
 #include "areabuild.h"
 #include "areahash.h"
-#include "fields.h"
+#include "krvprep.h"
 #include "kurovia.h"
-#include "line_reader.h"
 #include "tool_fixture.h"
 #include "townbuild.h"
 #include "townhash.h"
@@ -28,70 +23,49 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The postal-code list in shared/data beside (or above) the source tree.
-std::string FindNationalList() {
+// shared/data beside (or above) the source tree, when it holds the postal
+// and area lists.
+fs::path FindSharedData() {
   const char* source = std::getenv("KRV_SOURCE_DIR");
   if (source == nullptr) return {};
   for (fs::path dir = fs::absolute(source); !dir.empty(); dir = dir.parent_path()) {
-    const fs::path candidate = dir / "shared" / "data" / "postal" / "KEN_ALL.CSV";
-    if (fs::exists(candidate)) return candidate.string();
+    const fs::path data = dir / "shared" / "data";
+    if (fs::exists(data / "postal" / "KEN_ALL.CSV") && fs::exists(data / "areas")) return data;
     if (dir == dir.parent_path()) break;
   }
   return {};
 }
 
-std::string Hiragana(std::string_view halfWidthKana) {
-  const std::string in(halfWidthKana);
-  std::string out(in.size() * 2 + 1, '\0');
-  if (krvKanaHan2Zen(in.c_str(), out.data(), static_cast<int>(out.size())) < 0) return {};
-  return out.c_str();
-}
-
-// krv_gyoseimei.csv (Shift-JIS) for every area of the postal-code list.
-std::string AreaListFrom(const std::string& postalList) {
-  std::map<int, std::pair<std::string, std::string>> prefectures;
-  std::map<int, std::pair<std::string, std::string>> municipalities;
-  tool::LineReader reader;
-  EXPECT_TRUE(reader.Open(postalList));
-  std::string_view line;
-  std::string_view f[15];
-  while (reader.ReadLine(1022, &line)) {
-    tool::SplitFields(line, f, 15, 1023, tool::Quotes::kAllButLast);
-    const int code = tool::ParseInt(f[0]);
-    prefectures.emplace(code / 1000, std::make_pair(std::string(f[6]), Hiragana(f[3])));
-    municipalities.emplace(code, std::make_pair(std::string(f[7]), Hiragana(f[4])));
-  }
-  std::string list;
-  int label = 0;
-  const auto add = [&](const std::string& kind, int code, const std::pair<std::string, std::string>& area) {
-    list += std::to_string(++label) + "," + Sjis(kind) + "," + std::to_string(code) + ",0," + area.first + "," +
-            area.second + ",0,0,0,0,0\r\n";
-  };
-  for (const auto& [pref, area] : prefectures) add("都道府県名", pref * 1000, area);
-  for (const auto& [code, area] : municipalities) add("市区町村名", code, area);
-  return list;
-}
-
 class NationalDataTest : public ToolTest {
  protected:
   void SetUp() override {
-    list_ = FindNationalList();
-    if (list_.empty()) GTEST_SKIP() << "shared/data/postal/KEN_ALL.CSV not found";
+    data_ = FindSharedData();
+    if (data_.empty()) GTEST_SKIP() << "shared/data with postal/KEN_ALL.CSV and areas/ not found";
   }
 
-  std::string list_;
+  fs::path data_;
 };
 
 TEST_F(NationalDataTest, TownLevelBuildOfTheWholeCountry) {
-  WriteFile(DbFile("krv_gyoseimei.csv"), AreaListFrom(list_));
-  WriteVariations("ケ,ヶ\nヶ,ケ\n");
-  fs::copy_file(list_, SrcFile("KEN_ALL.CSV"));
+  // The national lists only: the finer sources are not needed here.
+  const fs::path sources = srcDir_.path() / "sources";
+  fs::create_directories(sources);
+  fs::create_directory_symlink(data_ / "postal", sources / "postal");
+  fs::create_directory_symlink(data_ / "areas", sources / "areas");
+  const fs::path prepared = srcDir_.path() / "prepared";
+  std::ostringstream prepOut;
+  std::ostringstream prepErr;
+  ASSERT_EQ(prep::RunKrvprep({sources.string(), prepared.string()}, prepOut, prepErr), 0) << prepErr.str();
+  for (const char* name : {"krv_gyoseimei.csv", "krv_variation.csv"}) {
+    fs::copy_file(prepared / "db" / name, DbFile(name));
+  }
+  const std::string postal = (prepared / "postal").string();
 
   const ToolRun areas = RunTool(tool::RunAreabuild, {Db()});
   ASSERT_EQ(areas.status, 0) << areas.out;
   const ToolRun areaHash = RunTool(tool::RunAreahash, {Db()});
   ASSERT_EQ(areaHash.status, 0) << areaHash.out;
-  const ToolRun towns = RunTownbuild();
+  const ToolRun towns = RunTool(tool::RunTownbuild, {Db(), postal});
   ASSERT_EQ(towns.status, 0) << towns.out.substr(0, 2000);
   EXPECT_NE(towns.out.find("/ken_all.csv : total records = "), std::string::npos);
   const ToolRun townHash = RunTownhash();
@@ -143,6 +117,16 @@ TEST_F(NationalDataTest, TownLevelBuildOfTheWholeCountry) {
   int32_t codes[10] = {};
   EXPECT_GE(GyoseiHashSearch(Sjis("東京都千代田区丸の内").c_str(), &matched, &kind, codes, 10), 1);
   EXPECT_EQ(codes[0], 13000);
+
+  // Municipalities without a line of their own (the Northern Territories'
+  // villages) still have their own town record.
+  for (int32_t code = 1695; code <= 1700; ++code) EXPECT_EQ(ChoRecNumRecords(code), 1) << code;
+  // Wards of designated cities lie under their city, also off the grid.
+  GyoseiRecord ward{};
+  ASSERT_EQ(GyoseiRecGet(14151, &ward), 0);
+  EXPECT_EQ(ward.countyCode, 14150);
+  ASSERT_EQ(GyoseiRecGet(27141, &ward), 0);
+  EXPECT_EQ(ward.countyCode, 27140);
 }
 
 }  // namespace
