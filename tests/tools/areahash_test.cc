@@ -177,11 +177,16 @@ TEST_F(AreahashTest, EntryCapacity) {
 
 TEST_F(AreahashTest, PathologicalVariationListsEndQuickly) {
   // A replacement that holds its own text grows without end; hundreds of
-  // alternatives multiply.  Both stop at the expansion bound of one name
-  // with the capacity message.
+  // alternatives multiply; long replacements make long names to search.
+  // Each stops at the expansion bounds of one name with the capacity
+  // message.
   std::string many;
-  for (int i = 0; i < 500; ++i) many += "ケ,ヶ\n";
-  for (const std::string& variations : {std::string("ケ,ケケ\n"), many}) {
+  std::string manyLong;
+  for (int i = 0; i < 500; ++i) {
+    many += "ケ,ヶ\n";
+    manyLong += "ケ,ケケケケケケケケケケケケケケ\n";
+  }
+  for (const std::string& variations : {std::string("ケ,ケケ\n"), many, manyLong}) {
     WriteAreaList({AreaLine(1, "市区町村名", 8208, 0, "竜ケ崎ケ市")});
     WriteVariations(variations);
     const ToolRun run = Build();

@@ -37,6 +37,7 @@ class VariantExpander::Impl {
   bool Run(const char* name, VariantSink& sink) {
     sink_ = &sink;
     budget_ = kMaxVariantsPerName;
+    work_ = 0;
     char* copy = Buffer(0);
     krvStrcpy(copy, name, static_cast<int>(kNameBufferSize));
     return Expand(0, copy, 0);
@@ -50,6 +51,9 @@ class VariantExpander::Impl {
     const std::string_view text(name);
     std::size_t a = start;
     for (;;) {
+      if (a > text.size()) return true;
+      work_ += static_cast<long>(applied_.size() * (text.size() - a + 1));
+      if (work_ > kMaxExpansionWork) return false;
       // The first position at or after `a` where a variation's text occurs,
       // and the longest text occurring there.
       std::size_t p = std::string_view::npos;
@@ -86,6 +90,7 @@ class VariantExpander::Impl {
   const std::vector<const Variation*>& applied_;
   VariantSink* sink_ = nullptr;
   int budget_ = 0;
+  long work_ = 0;
   // A deque keeps the buffers in place as it grows.
   std::deque<std::array<char, kNameBufferSize>> buffers_;
 };

@@ -58,12 +58,16 @@ class VariantSink {
   virtual bool Insert(const char* name) = 0;
 };
 
-// Expansion of one name (at most 1,023 bytes).  The expansion of one name
-// may make at most this many entries: real names give a handful, and the
-// bound keeps a pathological variation list (a replacement that contains
-// its own text, hundreds of alternatives for one character) from running
-// for hours; a name that needs more stops the build like a full table.
+// Bounds of the expansion of one name (at most 1,023 bytes).  Real names
+// give a handful of variants and cost a few thousand byte comparisons; the
+// bounds keep a pathological variation list (a replacement that contains
+// its own text, hundreds of alternatives for one character, long
+// replacements) from running for hours.  A name that needs more stops the
+// build like a full table.
 inline constexpr int kMaxVariantsPerName = 1024;
+// Searches for variation texts, counted as text bytes searched per
+// variation (about 10 ms of work).
+inline constexpr long kMaxExpansionWork = 4000000;
 
 // Expands names with the applied variations of a list (which must outlive
 // it).  One expander serves a whole run: its working buffers are kept.
@@ -75,7 +79,7 @@ class VariantExpander {
   VariantExpander& operator=(const VariantExpander&) = delete;
 
   // Stores `name` and its variants in `sink`.  False when the sink refused
-  // an entry or the name needed more than kMaxVariantsPerName entries.
+  // an entry or the name went past the bounds above.
   bool Expand(const char* name, VariantSink& sink);
 
  private:
