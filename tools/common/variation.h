@@ -28,6 +28,11 @@ struct Variation {
 
 class VariationList {
  public:
+  VariationList() = default;
+  // The applied list points into the list itself.
+  VariationList(const VariationList&) = delete;
+  VariationList& operator=(const VariationList&) = delete;
+
   static constexpr std::size_t kMaxVariations = 500;
   static constexpr std::size_t kMaxSideBytes = 29;
   static constexpr std::size_t kPieceBytes = 1022;
