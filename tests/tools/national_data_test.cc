@@ -76,17 +76,18 @@ TEST_F(NationalDataTest, TownLevelBuildOfTheWholeCountry) {
   struct Spot {
     int32_t postalCode;
     int32_t area;
-    const char* town;       // the town record's name
-    const char* kana;       // its reading
-    const char* addressTail;  // text after the municipality that must find the town
+    const char* town;          // the town record's name
+    const char* kana;          // its reading
+    const char* municipality;  // as an address writes it
+    const char* addressTail;   // text after the municipality that must find the town
   };
   const Spot spots[] = {
-      {1000005, 13101, "丸の内", "ﾏﾙﾉｳﾁ", "丸の内一丁目１－１"},
-      {600042, 1101, "大通西", "ｵｵﾄﾞｵﾘﾆｼ", "大通西４丁目"},
-      {640820, 1101, "大通西", "ｵｵﾄﾞｵﾘﾆｼ", "大通西２０丁目"},
-      {295511, 3366, "上野々", "ｳｴﾉﾉ", "上野々３９地割"},
-      {8900062, 46201, "与次郎", "ﾖｼﾞﾛｳ", "与次郎一丁目"},
-      {9071801, 47382, "与那国", "ﾖﾅｸﾞﾆ", "与那国１２３"},
+      {1000005, 13101, "丸の内", "ﾏﾙﾉｳﾁ", "東京都千代田区", "丸の内一丁目１－１"},
+      {600042, 1101, "大通西", "ｵｵﾄﾞｵﾘﾆｼ", "北海道札幌市中央区", "大通西４丁目"},
+      {640820, 1101, "大通西", "ｵｵﾄﾞｵﾘﾆｼ", "北海道札幌市中央区", "大通西２０丁目"},
+      {295511, 3366, "上野々", "ｳｴﾉﾉ", "岩手県和賀郡西和賀町", "上野々３９地割"},
+      {8900062, 46201, "与次郎", "ﾖｼﾞﾛｳ", "鹿児島県鹿児島市", "与次郎一丁目"},
+      {9071801, 47382, "与那国", "ﾖﾅｸﾞﾆ", "沖縄県八重山郡与那国町", "与那国１２３"},
   };
   for (const Spot& s : spots) {
     int32_t area = 0;
@@ -102,6 +103,17 @@ TEST_F(NationalDataTest, TownLevelBuildOfTheWholeCountry) {
     EXPECT_EQ(ChoHashSearch(area, Sjis(s.addressTail).c_str(), &length, &found), 1) << s.addressTail;
     EXPECT_EQ(found, townNo) << s.addressTail;
     EXPECT_EQ(length, static_cast<int>(Sjis(s.town).size())) << s.addressTail;
+    // The same through the geocoding functions.
+    AdrCode code{};
+    ASSERT_EQ(krvPost2AdrCode(s.postalCode, &code), 0) << s.postalCode;
+    EXPECT_EQ(code.gyoseiCode, s.area) << s.postalCode;
+    EXPECT_EQ(code.choCode, townNo) << s.postalCode;
+    AdrCode walked{};
+    const std::string address = Sjis(std::string(s.municipality) + s.addressTail);
+    EXPECT_GT(krvAdrStr2Code(address.c_str(), &walked), 0) << s.municipality << s.addressTail;
+    EXPECT_EQ(walked.level, KRV_LEVEL_TOWN) << s.municipality << s.addressTail;
+    EXPECT_EQ(walked.gyoseiCode, s.area) << s.municipality << s.addressTail;
+    EXPECT_EQ(walked.choCode, townNo) << s.municipality << s.addressTail;
   }
   // A town with several postal codes points at its multi-postcode entry.
   int32_t area = 0;

@@ -8,7 +8,10 @@ namespace krv::tool {
 
 bool ResolveSourceLine(Output& out, std::string_view municipality, std::string_view townText,
                        int prefNo, int lineNo, ResolvedLine* result) {
-  constexpr int kMaxCandidates = 10;
+  // Room for every area of a name: a ward name alone (中央区) names wards of
+  // more than ten cities, and the one of the file's prefecture may be the
+  // last.
+  constexpr int kMaxCandidates = 100;
   const std::string muni(municipality);
   const std::string town(townText);
   const Arg muniArg = Arg::Sjis(muni);
