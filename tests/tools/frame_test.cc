@@ -13,8 +13,10 @@
 #include "frame.h"
 #include "line_reader.h"
 #include "output.h"
+#include "source_line.h"
 #include "tool_fixture.h"
 #include "townbuild.h"
+#include "townhash.h"
 
 namespace krv::test {
 namespace {
@@ -309,6 +311,49 @@ TEST_F(FrameTest, SourceTypes) {
   EXPECT_EQ(ChoRecLoad(DbFile("krv_cho.rec").c_str()), 0);
   ChoRecEnd();
   EXPECT_FALSE(std::filesystem::exists(DbFile("krv_multipost.rec")));
+}
+
+TEST_F(FrameTest, SourceLineResolution) {
+  // Eleven wards named 中央区; the one of prefecture 43 comes last.
+  std::vector<std::string> areas = {AreaLine(1, "郡政令市名", 1100, 0, "札幌市")};
+  const int wards[] = {1101, 11105, 12101, 13102, 14152, 15102, 22138, 27128, 28110, 40133, 43101};
+  for (const int code : wards) areas.push_back(AreaLine(code, "市区町村名", code, 0, "中央区"));
+  BuildAreaDb(areas);
+  WritePostal("ken_all.csv", {PostalLine(43101, "8600001", "ﾊﾅﾊﾞﾀﾁｮｳ", "花畑町")});
+  ASSERT_EQ(RunTownbuild().status, 0);
+  ASSERT_EQ(RunTownhash().status, 0);
+  ASSERT_EQ(krvDbLoad(Db().c_str(), 2), 2);
+
+  struct Case {
+    const char* municipality;
+    const char* town;
+    int prefNo;
+    int32_t area;  // 0: ignored
+    int32_t townNo;
+    int townLength;
+    const char* printed;
+  };
+  const Case cases[] = {
+      {"中央区", "花畑町１０番", 43, 43101, 2, 6, ""},
+      {"中央区", "大字花畑町", 43, 43101, 2, 10, ""},
+      {"中央区", "無い町", 43, 43101, 1, 0, ""},
+      {"中央区", "花畑町", 13, 13102, 1, 0, ""},
+      {"不明市", "花畑町", 43, 0, 0, 0, " Ignored_1 : line num = 7 : 不明市 - 花畑町\n"},
+      {"中央区", "花畑町", 30, 0, 0, 0, " Ignored_2 : line num = 7 : 中央区 - 花畑町\n"},
+      {"札幌市", "中央区", 1, 0, 0, 0, " Ignored_4 : line num = 7 : 札幌市 - 中央区\n"},
+  };
+  for (const Case& c : cases) {
+    Output out(Charset::kUtf8);
+    tool::ResolvedLine line;
+    const bool resolved = tool::ResolveSourceLine(out, Sjis(c.municipality), Sjis(c.town), c.prefNo, 7, &line);
+    EXPECT_EQ(resolved, c.area != 0) << c.municipality << c.town;
+    EXPECT_EQ(out.text(), c.printed);
+    EXPECT_FALSE(out.error_printed());
+    if (!resolved) continue;
+    EXPECT_EQ(line.areaCode, c.area) << c.municipality << c.town;
+    EXPECT_EQ(line.townNo, c.townNo) << c.municipality << c.town;
+    EXPECT_EQ(line.townLength, c.townLength) << c.municipality << c.town;
+  }
 }
 
 TEST_F(FrameTest, ShiftJisOutput) {
