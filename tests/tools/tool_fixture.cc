@@ -1,5 +1,6 @@
 #include "tool_fixture.h"
 
+#include <cstring>
 #include <filesystem>
 
 #include "areabuild.h"
@@ -43,6 +44,43 @@ std::string SjisLines(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += line;
   return Sjis(text);
+}
+
+std::string SectionLine(std::string_view municipality, std::string_view townText, std::string_view latitude,
+                        std::string_view longitude, std::string_view prefecture) {
+  return std::string(prefecture) + "," + std::string(municipality) + "," + std::string(townText) + ",,,,," +
+         std::string(latitude) + "," + std::string(longitude) + "\r\n";
+}
+
+std::string BlockLine(std::string_view municipality, std::string_view townText, std::string_view block,
+                      std::string_view latitude, std::string_view longitude, int residenceFlag,
+                      std::string_view prefecture) {
+  return std::string(prefecture) + "," + std::string(municipality) + "," + std::string(townText) + "," +
+         std::string(block) + ",,,," + std::string(latitude) + "," + std::string(longitude) + "," +
+         std::to_string(residenceFlag) + ",\r\n";
+}
+
+std::string ResidenceLine(std::string_view municipality, std::string_view townText, std::string_view block,
+                          std::string_view residence, std::string_view latitude, std::string_view longitude,
+                          std::string_view prefecture) {
+  return std::string(prefecture) + "," + std::string(municipality) + "," + std::string(townText) + "," +
+         std::string(block) + "," + std::string(residence) + "," + std::string(latitude) + "," +
+         std::string(longitude) + "\n";
+}
+
+std::vector<std::string> ReadStringFile(const std::string& path) {
+  format::DbFileReader reader;
+  format::StringRecHeader header{};
+  EXPECT_EQ(reader.Open(path.c_str(), format::kStringRecId, header, {-2, -4, -3}), 0) << path;
+  EXPECT_EQ(header.slotSize, 16);
+  std::vector<format::StringSlot> slots(static_cast<std::size_t>(header.stringCount));
+  EXPECT_EQ(reader.Read(slots.data(), slots.size(), -6), 0) << path;
+  EXPECT_EQ(reader.BytesLeft(), 0u) << path;
+  std::vector<std::string> strings;
+  for (const format::StringSlot& slot : slots) {
+    strings.push_back(Utf8(std::string(slot.text, strnlen(slot.text, sizeof slot.text))));
+  }
+  return strings;
 }
 
 void ToolTest::TearDown() { krvDbEnd(); }
@@ -89,6 +127,35 @@ ToolRun ToolTest::RunTownhash(const std::vector<std::string>& extra) const {
   std::vector<std::string> args = {Db()};
   args.insert(args.end(), extra.begin(), extra.end());
   return RunTool(tool::RunTownhash, args);
+}
+
+void ToolTest::BuildTownDb(const std::vector<std::string>& postalLines) const {
+  const std::string postal = WriteSource("postal", "ken_all.csv", postalLines);
+  const ToolRun towns = RunTool(tool::RunTownbuild, {Db(), postal});
+  ASSERT_EQ(towns.status, 0) << towns.out;
+  const ToolRun hash = RunTownhash();
+  ASSERT_EQ(hash.status, 0) << hash.out;
+}
+
+void ToolTest::BuildStandardTownDb() const {
+  BuildStandardAreaDb();
+  BuildTownDb({
+      PostalLine(13101, "1000005", "ﾏﾙﾉｳﾁ", "丸の内", 0, 0, 1),
+      PostalLine(13101, "1000004", "ｵｵﾃﾏﾁ", "大手町", 0, 0, 1),
+      PostalLine(13101, "1000010", "ﾎﾝﾁｮｳ", "本町"),
+      PostalLine(13101, "1000011", "ｼﾝﾏﾁ", "新町"),
+      PostalLine(13101, "1000013", "ｶｽﾐｶﾞｾｷ", "霞が関", 0, 0, 1),
+      PostalLine(13102, "1040061", "ｷﾞﾝｻﾞ", "銀座", 0, 0, 1),
+      PostalLine(1101, "0600042", "ｵｵﾄﾞｵﾘﾆｼ", "大通西", 0, 0, 1),
+  });
+}
+
+std::string ToolTest::WriteSource(std::string_view dir, std::string_view name,
+                                  const std::vector<std::string>& lines) const {
+  const std::filesystem::path path = srcDir_.path() / dir;
+  std::filesystem::create_directories(path);
+  WriteFile((path / name).string(), SjisLines(lines));
+  return path.string();
 }
 
 }  // namespace krv::test

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "db_file.h"
 #include "output.h"
 #include "test_support.h"
 
@@ -45,6 +46,58 @@ std::string PostalLine(int areaCode, std::string_view postalCode, std::string_vi
 // Lines joined and converted to Shift-JIS.
 std::string SjisLines(const std::vector<std::string>& lines);
 
+// One line of a section source (UTF-8, CRLF ended): prefecture,
+// municipality, town and section, four empty columns, latitude, longitude.
+std::string SectionLine(std::string_view municipality, std::string_view townText, std::string_view latitude = "",
+                        std::string_view longitude = "", std::string_view prefecture = "東京都");
+
+// One line of a block source (UTF-8, CRLF ended): prefecture, municipality,
+// town and section, block column, three empty columns, latitude, longitude,
+// residence flag, an empty column.
+std::string BlockLine(std::string_view municipality, std::string_view townText, std::string_view block,
+                      std::string_view latitude = "", std::string_view longitude = "", int residenceFlag = 1,
+                      std::string_view prefecture = "東京都");
+
+// One line of a residence source (UTF-8, LF ended): prefecture,
+// municipality, town and section, block, residence, latitude, longitude.
+std::string ResidenceLine(std::string_view municipality, std::string_view townText, std::string_view block,
+                          std::string_view residence, std::string_view latitude = "",
+                          std::string_view longitude = "", std::string_view prefecture = "東京都");
+
+// A block or residence file read through the shared layout: its header,
+// its table list and its records.
+template <class Entry, class Record>
+struct TableFile {
+  format::GaikuRecHeader header{};
+  std::vector<Entry> tables;
+  std::vector<Record> records;
+};
+
+template <class Entry, class Record>
+TableFile<Entry, Record> ReadTableFile(const std::string& path, const char* id) {
+  TableFile<Entry, Record> file;
+  format::DbFileReader reader;
+  EXPECT_EQ(reader.Open(path.c_str(), id, file.header, {-2, -4, -3}), 0) << path;
+  file.tables.resize(static_cast<std::size_t>(file.header.tableCount));
+  file.records.resize(static_cast<std::size_t>(file.header.recordCount));
+  EXPECT_EQ(reader.Read(file.tables.data(), file.tables.size(), -5), 0) << path;
+  EXPECT_EQ(reader.Read(file.records.data(), file.records.size(), -6), 0) << path;
+  EXPECT_EQ(reader.BytesLeft(), 0u) << path;
+  return file;
+}
+
+using GaikuFile = TableFile<format::GaikuTableEntry, GaikuRecord>;
+using JukyoFile = TableFile<format::JukyoTableEntry, JukyoRecord>;
+inline GaikuFile ReadGaikuFile(const std::string& path) {
+  return ReadTableFile<format::GaikuTableEntry, GaikuRecord>(path, format::kGaikuRecId);
+}
+inline JukyoFile ReadJukyoFile(const std::string& path) {
+  return ReadTableFile<format::JukyoTableEntry, JukyoRecord>(path, format::kJukyoRecId);
+}
+
+// The strings of a string file in UTF-8, in slot order.
+std::vector<std::string> ReadStringFile(const std::string& path);
+
 // A test with a scratch DB directory and a source directory below it.  The
 // library is left with nothing loaded after every test.
 class ToolTest : public ::testing::Test {
@@ -72,6 +125,20 @@ class ToolTest : public ::testing::Test {
 
   ToolRun RunTownbuild() const;
   ToolRun RunTownhash(const std::vector<std::string>& extra = {}) const;
+
+  // The town files built with townbuild and townhash from postal lines
+  // written into the sub-directory "postal" of the source directory (the
+  // area files must exist).
+  void BuildTownDb(const std::vector<std::string>& postalLines) const;
+  // The standard area list with these towns:
+  //   13101 千代田区: 丸の内 2, 大手町 3, 本町 4, 新町 5, 霞が関 6;
+  //   13102 中央区: 銀座 2;  1101 (札幌市)中央区: 大通西 2.
+  void BuildStandardTownDb() const;
+
+  // A source file (lines converted to Shift-JIS as they stand) in the
+  // sub-directory `dir` of the source directory, created when missing.
+  // Returns the path of the sub-directory.
+  std::string WriteSource(std::string_view dir, std::string_view name, const std::vector<std::string>& lines) const;
 
   TempDir dbDir_;
   TempDir srcDir_;

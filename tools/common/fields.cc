@@ -81,4 +81,24 @@ int32_t TruncateToInt(double value) {
   return static_cast<int32_t>(value);
 }
 
+int32_t DegreesToArcMs(std::string_view field) { return TruncateToInt(ParseDouble(field) * 3600000.0); }
+
+bool HoldsNumber(std::string_view field) {
+  char buffer[256];
+  const std::size_t length = field.size() < sizeof buffer ? field.size() : sizeof buffer - 1;
+  std::memcpy(buffer, field.data(), length);
+  buffer[length] = '\0';
+  char* end = nullptr;
+  std::strtod(buffer, &end);
+  return end != buffer;
+}
+
+bool IsAsciiDigits(std::string_view text) {
+  if (text.empty()) return false;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
 }  // namespace krv::tool

@@ -44,6 +44,18 @@ double ParseDouble(std::string_view field);
 // range; 0 for NaN.
 int32_t TruncateToInt(double value);
 
+// A coordinate in decimal degrees, read as ParseDouble does, in
+// milliseconds of arc: times 3,600,000, truncated toward zero (35.681236
+// gives 128452449).
+int32_t DegreesToArcMs(std::string_view field);
+
+// True when `field` holds a number where ParseDouble reads one (white space
+// before it allowed).
+bool HoldsNumber(std::string_view field);
+
+// True when `text` is not empty and holds ASCII digits only.
+bool IsAsciiDigits(std::string_view text);
+
 }  // namespace krv::tool
 
 #endif  // KUROVIA_TOOLS_COMMON_FIELDS_H

@@ -155,6 +155,7 @@ int RunFrame(const FrameConstants& constants, FrameTool& tool, const std::vector
     for (const SourcePath& source : sources) {
       out.Info("**** start : file name = %s **** \n", {Arg::Path(source.lower)});
       const FileCounts counts = tool.ReadFile(out, type, source);
+      if (tool.RunStopped()) return;
       switch (counts.count) {
         case 0:
           out.Info(constants.fileEndLine, {Arg::Path(source.lower)});

@@ -14,7 +14,8 @@
 //   6. the source type is chosen from the first listed path;
 //   7. tool.OpenOutputs;
 //   8. tool.ResetCounters, the "stat time" line;
-//   9. for each listed file: the start line, tool.ReadFile, the end line;
+//   9. for each listed file: the start line, tool.ReadFile, the end line
+//      (a tool whose RunStopped turns true goes to the clean-up);
 //  10. tool.WriteOutputs;
 //  11. the "end time" line (when the tool prints one);
 //  12. krvDbEnd and tool.CleanUp on every path.
@@ -86,6 +87,10 @@ class FrameTool {
   virtual void ResetCounters() {}
   virtual FileCounts ReadFile(Output& out, SourceType type, const SourcePath& source) = 0;
   virtual bool WriteOutputs(Output&) = 0;
+  // True once the run cannot go on (working memory that cannot be had; the
+  // message is printed): the frame skips the rest of the files and the
+  // outputs and goes to the clean-up.
+  virtual bool RunStopped() const { return false; }
   // Releases what the run holds; outputs not committed are abandoned, so the
   // DB files of an earlier build stay as they were.
   virtual void CleanUp() {}

@@ -29,15 +29,19 @@ inline std::size_t FindByteChar(std::string_view text, char c) {
   return kNotFound;
 }
 
-// Position of the first occurrence of `needle` that starts on a character
-// boundary; kNotFound when none.
-inline std::size_t FindText(std::string_view text, std::string_view needle) {
-  if (needle.empty()) return 0;
+// Position of the first occurrence of `needle` at or after `from` that
+// starts on a character boundary; kNotFound when none.  A plain byte search
+// would also match a trail byte followed by the next character's lead byte.
+inline std::size_t FindText(std::string_view text, std::string_view needle, std::size_t from = 0) {
+  if (from > text.size()) return kNotFound;
+  if (needle.empty()) return from;
   // Most texts do not hold the bytes at all; only a byte match needs the
-  // character-wise walk.
-  if (text.find(needle) == std::string_view::npos) return kNotFound;
+  // character-wise walk, which starts at the beginning of the text so that
+  // its steps stay on character boundaries whatever `from` is.
+  const std::size_t first = text.find(needle, from);
+  if (first == std::string_view::npos) return kNotFound;
   for (std::size_t i = 0; i + needle.size() <= text.size(); i += CharLengthAt(text, i)) {
-    if (text.compare(i, needle.size(), needle) == 0) return i;
+    if (i >= first && text.compare(i, needle.size(), needle) == 0) return i;
   }
   return kNotFound;
 }

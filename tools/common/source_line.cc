@@ -3,6 +3,7 @@
 #include <string>
 
 #include "kurovia.h"
+#include "sjis_scan.h"
 
 namespace krv::tool {
 
@@ -62,6 +63,28 @@ bool ResolveSourceLine(Output& out, std::string_view municipality, std::string_v
   result->areaCode = areaCode;
   result->townNo = townNo;
   result->townLength = townLength;
+  return true;
+}
+
+bool IsHeadingLine(std::string_view column1) {
+  return ContainsText(column1, "\x93\x73\x93\xB9");  // 都道
+}
+
+bool ResolveLineSection(Output& out, std::string_view municipality, std::string_view townText, int lineNo,
+                        const ResolvedLine& line, int32_t* azaNo) {
+  *azaNo = 0;
+  const std::size_t townLength = static_cast<std::size_t>(line.townLength);
+  if (townLength >= townText.size()) return true;
+  const std::string rest(townText.substr(townLength));
+  int matched = 0;
+  int32_t found = 0;
+  const int result = krvGetAzaCode(line.areaCode, line.townNo, rest.c_str(), &matched, &found);
+  if (result < 0) {
+    out.Warn(" Ignored_7 : line num = %d err = %d : %s - %s\n",
+             {lineNo, result, Arg::Sjis(municipality), Arg::Sjis(townText)});
+    return false;
+  }
+  if (result == 1) *azaNo = found;
   return true;
 }
 

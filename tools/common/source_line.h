@@ -26,6 +26,19 @@ struct ResolvedLine {
 bool ResolveSourceLine(Output& out, std::string_view municipality, std::string_view townText,
                        int prefNo, int lineNo, ResolvedLine* result);
 
+// True when column 1 of a line marks a heading (it holds 都道, as in
+// 都道府県名).
+bool IsHeadingLine(std::string_view column1);
+
+// The section of a resolved line: the rest of column 3 after the town name,
+// looked up in the town's sections with krvGetAzaCode.  `azaNo` is 0 when
+// nothing follows the town name or no section of the town is named (the
+// line then lies directly under its town).  When the lookup fails, prints
+// " Ignored_7" with the line number, the result and both columns, and
+// returns false; the caller skips the line.
+bool ResolveLineSection(Output& out, std::string_view municipality, std::string_view townText, int lineNo,
+                        const ResolvedLine& line, int32_t* azaNo);
+
 }  // namespace krv::tool
 
 #endif  // KUROVIA_TOOLS_COMMON_SOURCE_LINE_H

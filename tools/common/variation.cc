@@ -59,7 +59,7 @@ class VariantExpander::Impl {
       std::size_t p = std::string_view::npos;
       std::size_t length = 0;
       for (const Variation* v : applied_) {
-        const std::size_t at = text.find(v->from, a);
+        const std::size_t at = FindText(text, v->from, a);
         if (at == std::string_view::npos) continue;
         if (at < p) {
           p = at;
