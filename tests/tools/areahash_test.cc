@@ -114,6 +114,9 @@ TEST_F(AreahashTest, Variations) {
        {"ケケ", "ヶケ", "ヶヶ", "ヶが", "がケ", "がヶ", "がが", "ケヶ", "ケが"}},
       // The longest text wins where two start at the same place.
       {"ケ,ヶ\nケ崎,ヶさき\n", "竜ケ崎市", {"竜ケ崎市", "竜ヶさき市"}},
+      // ャ本 holds the bytes of ヶ across its two characters (0x83 0x83, 0x96
+      // 0x7B): no match.
+      {"ヶ,ケ\n", "シャ本市", {"シャ本市"}},
   };
   for (const Case& c : cases) {
     WriteAreaList({AreaLine(1, "市区町村名", 8208, 0, c.name)});

@@ -3,11 +3,14 @@
 // townbuild drives it.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <cstddef>
 #include <ctime>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "areahash.h"
+#include "db_file.h"
 #include "fields.h"
 #include "kurovia.h"
 #include "frame.h"
@@ -354,6 +357,79 @@ TEST_F(FrameTest, SourceLineResolution) {
     EXPECT_EQ(line.townNo, c.townNo) << c.municipality << c.town;
     EXPECT_EQ(line.townLength, c.townLength) << c.municipality << c.town;
   }
+}
+
+// Patches the u32 at `offset` of a file.
+void PatchU32(const std::string& path, std::size_t offset, uint32_t value) {
+  std::string bytes = ReadFile(path);
+  ASSERT_LE(offset + 4, bytes.size());
+  for (int i = 0; i < 4; ++i) bytes[offset + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  WriteFile(path, bytes);
+}
+
+uint32_t ReadU32(const std::string& bytes, std::size_t offset) {
+  uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) value = value * 256 + static_cast<unsigned char>(bytes[offset + static_cast<std::size_t>(i)]);
+  return value;
+}
+
+TEST_F(FrameTest, SourceLineFailuresOfEveryStep) {
+  const std::vector<std::string> areas = {
+      AreaLine(1, "都道府県名", 43000, 0, "熊本県"),
+      AreaLine(2, "郡政令市名", 43100, 0, "熊本市"),
+      AreaLine(3, "市区町村名", 43101, 0, "中央区"),
+      AreaLine(4, "市区町村名", 43102, 0, "東区"),
+      AreaLine(5, "市区町村名", 43103, 0, "西区"),
+  };
+  BuildAreaDb(areas);
+  // The name hash knows an area the area records lack.
+  std::vector<std::string> hashed = areas;
+  hashed.push_back(AreaLine(6, "市区町村名", 43104, 0, "幻区"));
+  WriteAreaList(hashed);
+  ASSERT_EQ(RunTool(tool::RunAreahash, {Db()}).status, 0);
+  WritePostal("ken_all.csv", {PostalLine(43101, "8600001", "ﾊﾅﾊﾞﾀﾁｮｳ", "花畑町"),
+                              PostalLine(43103, "8600002", "ｶｽｶﾞ", "春日")});
+  ASSERT_EQ(RunTownbuild().status, 0);
+  ASSERT_EQ(RunTownhash().status, 0);
+
+  // 東区's record names another municipality as its own.
+  const std::string gyosei = DbFile("krv_gyosei.rec");
+  const std::size_t codeTable = sizeof(format::GyoseiRecHeader);
+  const std::size_t records = codeTable + format::kAreaTableSize * sizeof(uint32_t);
+  const uint32_t eastIndex = ReadU32(ReadFile(gyosei), codeTable + 43102 * sizeof(uint32_t));
+  ASSERT_GT(eastIndex, 0u);
+  PatchU32(gyosei, records + eastIndex * sizeof(GyoseiRecord) + offsetof(GyoseiRecord, muniCode), 43101);
+  // 西区's town-name block carries another area code.
+  const std::string choHash = DbFile("krv_cho.hsh");
+  const std::size_t positions = sizeof(format::ChoHashHeader);
+  const std::size_t blocks = positions + format::kAreaTableSize * sizeof(uint32_t);
+  const uint32_t westBlock = ReadU32(ReadFile(choHash), positions + 43103 * sizeof(uint32_t));
+  ASSERT_GT(westBlock, 0u);
+  PatchU32(choHash, blocks + westBlock * sizeof(uint32_t), 43101);
+  ASSERT_EQ(krvDbLoad(Db().c_str(), 2), 2) << krvDbErrorText();
+
+  struct Case {
+    const char* municipality;
+    const char* printed;
+  };
+  const Case cases[] = {
+      {"幻区", " Ignored_3 : line num = 9 : 幻区 - 春日\n"},
+      {"熊本市", " Ignored_4 : line num = 9 : 熊本市 - 春日\n"},
+      {"東区", " Ignored_5 : line num = 9 : 東区 - 春日\n"},
+      {"西区", " Ignored_6 : line num = 9 err = -5 : 西区 - 春日\n"},
+  };
+  for (const Case& c : cases) {
+    Output out(Charset::kUtf8);
+    tool::ResolvedLine line;
+    EXPECT_FALSE(tool::ResolveSourceLine(out, Sjis(c.municipality), Sjis("春日"), 43, 9, &line)) << c.municipality;
+    EXPECT_EQ(out.text(), c.printed);
+    EXPECT_FALSE(out.error_printed());
+  }
+  Output out(Charset::kUtf8);
+  tool::ResolvedLine line;
+  EXPECT_TRUE(tool::ResolveSourceLine(out, Sjis("中央区"), Sjis("花畑町"), 43, 9, &line));
+  EXPECT_EQ(line.areaCode, 43101);
+  EXPECT_EQ(line.townNo, 2);
 }
 
 TEST_F(FrameTest, ShiftJisOutput) {

@@ -162,6 +162,18 @@ TEST_F(TownhashTest, TownsAreFoundByTheLibrary) {
   EXPECT_EQ(file.Chain(13102, 0).size() + file.Chain(13102, 1).size() + file.Chain(13102, 2).size(), 0u);
 }
 
+TEST_F(TownhashTest, VariationsMatchWholeCharactersOnly) {
+  // ャ本 holds the bytes of ヶ (0x83 0x96) across its two characters
+  // (0x83 0x83, 0x96 0x7B); ケ丘 holds ケ as a character of its own.
+  BuildTowns({"シャ本", "ケ丘"});
+  WriteVariations("ヶ,ケ\nケ,ヶ\n");
+  ASSERT_EQ(RunTownhash().status, 0);
+  const TownHashFile file = Read();
+  std::vector<std::string> names;
+  for (std::size_t i = 1; i < file.entries.size(); ++i) names.push_back(Utf8(file.entries[i].name));
+  EXPECT_EQ(names, (std::vector<std::string>{"シャ本", "ケ丘", "ヶ丘"}));
+}
+
 TEST_F(TownhashTest, AThirtyByteNameStopsTheBuild) {
   std::string name30;
   for (int i = 0; i < 15; ++i) name30 += "あ";
