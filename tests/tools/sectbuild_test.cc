@@ -253,6 +253,8 @@ TEST_F(SectbuildTest, PointsOfTownsAndSections) {
                   SectionLine("千代田区", "丸の内一丁目", "35.9", "139.9"),  // a repeat keeps the first point
                   SectionLine("千代田区", "丸の内二丁目"),                    // no point
                   SectionLine("千代田区", "大手町", "", "139.76"),            // half a point is none
+                  SectionLine("千代田区", "本町一丁目"),
+                  SectionLine("千代田区", "本町二丁目", "35.5", "139.5"),      // 本町 has no line of its own
               });
   ASSERT_EQ(Run().status, 0);
   Load();
@@ -261,6 +263,8 @@ TEST_F(SectbuildTest, PointsOfTownsAndSections) {
   EXPECT_EQ(marunouchi.pointY, static_cast<int32_t>(139.767125 * 3600000.0));
   EXPECT_EQ(Town(kOtemachi).pointX, 0);
   EXPECT_EQ(Town(kOtemachi).pointY, 0);
+  EXPECT_EQ(Town(kHoncho).pointX, static_cast<int32_t>(35.5 * 3600000.0));
+  EXPECT_EQ(Town(kHoncho).pointY, static_cast<int32_t>(139.5 * 3600000.0));
   AzaRecord record{};
   ASSERT_EQ(AzaRecGet(kChiyoda, kMarunouchi, 1, &record), 0);
   EXPECT_EQ(record.pointX, static_cast<int32_t>(35.682 * 3600000.0));

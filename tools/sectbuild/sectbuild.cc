@@ -106,6 +106,7 @@ class SectBuild : public FrameTool {
       out.Error("ファイルに書き込みができません。");
       return false;
     }
+    GiveTownsTheirFirstSectionsPoint();
     if (updateTowns_) {
       if (const char* choPath = krvDbFilePath(KRV_FILE_CHO_REC); choPath != nullptr) {
         const int saved = ChoRecSave(staged_.Stage(choPath).c_str());
@@ -302,6 +303,25 @@ class SectBuild : public FrameTool {
     record.pointX = x;
     record.pointY = y;
     ChoRecPut(line.areaCode, line.townNo, &record);
+  }
+
+  // A town that has no point of its own takes the point of the first of its
+  // sections that has one, so that the town level has a point wherever the
+  // sources give sections points.
+  void GiveTownsTheirFirstSectionsPoint() {
+    for (std::size_t i = 1; i <= highestUsed_; ++i) {
+      const AzaTableEntry& table = tables_[i];
+      ChoRecord town{};
+      if (ChoRecGet(table.areaCode, table.townNo, &town) != 0 || town.pointX != 0 || town.pointY != 0) continue;
+      for (int32_t r = table.firstRecord; r < table.firstRecord + table.azaCount; ++r) {
+        const AzaRecord& section = records_[static_cast<std::size_t>(r)];
+        if (section.pointX == 0 && section.pointY == 0) continue;
+        town.pointX = section.pointX;
+        town.pointY = section.pointY;
+        ChoRecPut(table.areaCode, table.townNo, &town);
+        break;
+      }
+    }
   }
 
   const bool updateTowns_;

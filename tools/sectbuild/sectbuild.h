@@ -5,8 +5,11 @@
 // Source files are Shift-JIS CSV named prefecture_year (13_2023.csv), one
 // section per line: 1 prefecture (a line whose column 1 holds 都道 is a
 // heading), 2 municipality, 3 town and section (丸の内一丁目, 大字大原字中通),
-// 8 latitude and 9 longitude in decimal degrees (optional).  A line that
-// names a town without a section gives the town its point.
+// 8 latitude and 9 longitude in decimal degrees (optional).  A section
+// takes the point of its first line; the first line that names a town
+// without a section gives the town its point, and a town without such a
+// line (and without a point) takes the point of its first section that has
+// one.
 #ifndef KUROVIA_TOOLS_SECTBUILD_SECTBUILD_H
 #define KUROVIA_TOOLS_SECTBUILD_SECTBUILD_H
 
