@@ -21,6 +21,14 @@ std::string_view Unquote(std::string_view field) {
 
 bool IsCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
+// `field` as a NUL-terminated text in `buffer` (cut to its size).
+void CopyField(std::string_view field, char (&buffer)[256]) {
+  const std::size_t length = field.size() < sizeof buffer ? field.size() : sizeof buffer - 1;
+  // An empty view may have no data at all.
+  if (length != 0) std::memcpy(buffer, field.data(), length);
+  buffer[length] = '\0';
+}
+
 }  // namespace
 
 std::size_t SplitFields(std::string_view line, std::string_view* fields, std::size_t maxFields,
@@ -68,9 +76,7 @@ int32_t ParseInt(std::string_view field) {
 
 double ParseDouble(std::string_view field) {
   char buffer[256];
-  const std::size_t length = field.size() < sizeof buffer ? field.size() : sizeof buffer - 1;
-  std::memcpy(buffer, field.data(), length);
-  buffer[length] = '\0';
+  CopyField(field, buffer);
   return std::strtod(buffer, nullptr);
 }
 
@@ -85,9 +91,7 @@ int32_t DegreesToArcMs(std::string_view field) { return TruncateToInt(ParseDoubl
 
 bool HoldsNumber(std::string_view field) {
   char buffer[256];
-  const std::size_t length = field.size() < sizeof buffer ? field.size() : sizeof buffer - 1;
-  std::memcpy(buffer, field.data(), length);
-  buffer[length] = '\0';
+  CopyField(field, buffer);
   char* end = nullptr;
   std::strtod(buffer, &end);
   return end != buffer;

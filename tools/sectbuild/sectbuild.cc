@@ -29,6 +29,7 @@ constexpr std::size_t kLineBytes = 255;
 constexpr std::size_t kFieldCount = 11;
 constexpr std::size_t kFieldBytes = 1023;
 constexpr std::size_t kMaxNameBytes = sizeof(AzaRecord::name) - 1;
+constexpr int32_t kMaxSectionNo = 0xFFFF;
 
 enum Column { kPrefecture = 0, kMunicipality = 1, kTownText = 2, kLatitude = 7, kLongitude = 8 };
 
@@ -222,8 +223,16 @@ class SectBuild : public FrameTool {
                                    {Arg::Sjis(f[kMunicipality]), Arg::Sjis(townText), Arg::Sjis(name)}));
       return false;
     }
+    // The key keeps the section number in its low 16 bits: a town's
+    // 65,536th section would pass for a section of the next town.
+    if (table_.nextSection > kMaxSectionNo) {
+      ReaderError(out, out.Compose("レコード数が多すぎます。n = %d  : %s : %s : %s\n",
+                                   {kMaxSectionNo, Arg::Sjis(f[kMunicipality]), Arg::Sjis(townText), Arg::Sjis(name)}));
+      return false;
+    }
     AzaRecord record{};
-    record.azaKey = line.townNo * 65536 + table_.nextSection;
+    record.azaKey = static_cast<int32_t>(static_cast<uint32_t>(line.townNo) * 65536u +
+                                         static_cast<uint32_t>(table_.nextSection));
     std::memcpy(record.name, name.data(), name.size());
     if (hasPoint) {
       record.pointX = x;
