@@ -276,7 +276,7 @@ TEST_F(BlockbuildTest, AStoppedTableTakesItsResidencesAlong) {
   WriteSource("gaiku", "13_2023.csv",
               {BlockLine("千代田区", "丸の内一丁目", "1-1"), BlockLine("千代田区", "丸の内二丁目", "2-1"),
                BlockLine("千代田区", "丸の内二丁目", "2-ABCDEFGHIJKLMNOPQ")});
-  WriteSource("gaiku", "13_2024.csv", {BlockLine("千代田区", "本町一丁目", "3-1")});
+  WriteSource("gaiku", "13_2024.csv", {BlockLine("千代田区", "丸の内二丁目", "2-5"), BlockLine("千代田区", "本町一丁目", "3-1")});
   const ToolRun run = Run();
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.out.find("Error#26 住居番号テーブルに登録登録できませんでした。str = ABCDEFGHIJKLMNOPQ\n"
@@ -284,12 +284,15 @@ TEST_F(BlockbuildTest, AStoppedTableTakesItsResidencesAlong) {
             std::string::npos)
       << run.out;
   const JukyoFile residences = ReadJukyoFile(DbFile("krv_jukyo.rec"));
-  ASSERT_EQ(residences.header.tableCount, 3);
-  EXPECT_EQ(residences.tables[2].checkValue, (kChiyoda + kHoncho + 1 + 3) % 65536);
-  EXPECT_EQ(residences.header.recordCount, 2);
+  ASSERT_EQ(residences.header.tableCount, 4);
+  EXPECT_EQ(residences.tables[2].checkValue, (kChiyoda + kMarunouchi + 2 + 2) % 65536);
+  EXPECT_EQ(residences.tables[3].checkValue, (kChiyoda + kHoncho + 1 + 3) % 65536);
+  EXPECT_EQ(residences.header.recordCount, 3);
   LoadAll();
+  EXPECT_EQ(Residences(kMarunouchi, 1, 1), (std::vector<int32_t>{1}));
+  EXPECT_EQ(Blocks(kMarunouchi, 2), (std::vector<int32_t>{2}));
+  EXPECT_EQ(Residences(kMarunouchi, 2, 2), (std::vector<int32_t>{5}));
   EXPECT_EQ(Residences(kHoncho, 1, 3), (std::vector<int32_t>{1}));
-  EXPECT_EQ(Blocks(kMarunouchi, 2), (std::vector<int32_t>{}));
 }
 
 TEST_F(BlockbuildTest, ARunDropsTheLinksOfTheRunBefore) {

@@ -258,6 +258,17 @@ class BlockBuild : public FrameTool {
   }
 
  private:
+  // The identity of a residence table: its block.
+  struct ResidenceKey {
+    int32_t area = 0;
+    int32_t town = 0;
+    int32_t aza = 0;
+    int32_t block = 0;
+    bool operator==(const ResidenceKey& o) const {
+      return area == o.area && town == o.town && aza == o.aza && block == o.block;
+    }
+  };
+
   // The block table being filled.
   struct Table {
     std::size_t index = 0;  // 0: none
@@ -270,6 +281,7 @@ class BlockBuild : public FrameTool {
     std::size_t residenceTables = 0;
     std::size_t residences = 0;
     bool residenceOpen = false;
+    ResidenceKey residenceKey;
   };
 
   // The block of the last record of the table being filled: the next line
@@ -279,17 +291,6 @@ class BlockBuild : public FrameTool {
     int32_t number = 0;
     std::string name;
     int32_t key = 0;
-  };
-
-  // The identity of a residence table: its block.
-  struct ResidenceKey {
-    int32_t area = 0;
-    int32_t town = 0;
-    int32_t aza = 0;
-    int32_t block = 0;
-    bool operator==(const ResidenceKey& o) const {
-      return area == o.area && town == o.town && aza == o.aza && block == o.block;
-    }
   };
 
   static std::string PathOf(int id) {
@@ -477,6 +478,7 @@ class BlockBuild : public FrameTool {
     table_.residenceTables = residenceTables_.size();
     table_.residences = residences_.size();
     table_.residenceOpen = residenceOpen_;
+    table_.residenceKey = residenceKey_;
     last_ = LastBlock{};
     return true;
   }
@@ -517,6 +519,7 @@ class BlockBuild : public FrameTool {
     residenceTables_.resize(table_.residenceTables);
     residences_.resize(table_.residences);
     residenceOpen_ = table_.residenceOpen;
+    residenceKey_ = table_.residenceKey;
     table_ = Table{};
   }
 
