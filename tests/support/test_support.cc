@@ -14,6 +14,14 @@
 namespace krv::test {
 namespace {
 
+// Tests find the source tree and the built programs through KRV_SOURCE_DIR
+// and KRV_BIN_DIR; the build's own directories stand in when they are unset.
+const bool kDirectoriesSet = [] {
+  setenv("KRV_SOURCE_DIR", KRV_DEFAULT_SOURCE_DIR, 0);
+  setenv("KRV_BIN_DIR", KRV_DEFAULT_BIN_DIR, 0);
+  return true;
+}();
+
 std::string Convert(const char* to, const char* from, std::string_view text) {
   iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) {
