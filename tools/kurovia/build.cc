@@ -50,14 +50,13 @@ std::string Seconds(double seconds) {
   return text;
 }
 
+// "12.3 MB", "4.5 KB"; empty below a kilobyte.
 std::string Size(uintmax_t bytes) {
-  char text[32];
-  if (bytes >= 10u * 1024 * 1024) {
+  char text[32] = "";
+  if (bytes >= 1024u * 1024) {
     std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (1024.0 * 1024.0));
-  } else if (bytes >= 10u * 1024) {
+  } else if (bytes >= 1024u) {
     std::snprintf(text, sizeof text, "%.1f KB", static_cast<double>(bytes) / 1024.0);
-  } else {
-    std::snprintf(text, sizeof text, "%ju bytes", bytes);
   }
   return text;
 }
@@ -268,12 +267,16 @@ void Builder::Summary(double totalSeconds) {
     const uintmax_t size = fs::file_size(db_ / name, ec);
     if (ec) continue;
     total += size;
+    const std::string size_text = Size(size);
     char line[128];
-    std::snprintf(line, sizeof line, "  %-20s %14s bytes  (%s)\n", name.c_str(), GroupDigits(size).c_str(),
-                  Size(size).c_str());
+    std::snprintf(line, sizeof line, "  %-20s %14s bytes%s%s%s\n", name.c_str(), GroupDigits(size).c_str(),
+                  size_text.empty() ? "" : "  (", size_text.c_str(), size_text.empty() ? "" : ")");
     out_ << line;
   }
-  out_ << "  total                " << GroupDigits(total) << " bytes (" << Size(total) << ")\n";
+  char totalLine[128];
+  std::snprintf(totalLine, sizeof totalLine, "  %-20s %14s bytes  (%s)\n", "total", GroupDigits(total).c_str(),
+                Size(total).c_str());
+  out_ << totalLine;
 
   // Read the DB back through the library: what a client will see.
   int level = 0;

@@ -28,8 +28,14 @@ constexpr std::string_view kSjisLongVowel = "\x81\x5B";        // ー, a common 
 
 CodeText FormatCode(const AdrCode& code) {
   CodeText result;
-  std::snprintf(result.text, sizeof result.text, "%d:%d:%d:%d:%d:%d", code.level, code.gyoseiCode, code.choCode,
-                code.azaCode, code.gaikuCode, code.jukyoCode);
+  char* out = result.text;
+  char* const end = result.text + sizeof result.text - 1;
+  for (const int32_t value :
+       {code.level, code.gyoseiCode, code.choCode, code.azaCode, code.gaikuCode, code.jukyoCode}) {
+    if (out != result.text) *out++ = ':';
+    out = std::to_chars(out, end, value).ptr;
+  }
+  *out = '\0';
   return result;
 }
 

@@ -33,7 +33,11 @@ void Geocoder::Geocode(std::string_view line, TableWriter& writer) {
   std::optional<double> latitude, longitude;
   name_[0] = reading_[0] = '\0';
 
-  if (IsValidText(encoding_, line)) {
+  // The library refuses invalid UTF-8 itself; Shift-JIS and EUC-JP it takes
+  // as they come, so those are checked here.
+  const bool valid = encoding_ == Encoding::kUtf8 ? line.find('\0') == std::string_view::npos
+                                                  : IsValidText(encoding_, line);
+  if (valid) {
     input_.assign(line);
     if (krvAdrFilter(kRemoveBlanks, input_.c_str(), filtered_, sizeof filtered_) == 0) {
       rest = filtered_;

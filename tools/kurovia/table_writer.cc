@@ -104,7 +104,13 @@ bool TableWriter::Flush() {
 }
 
 void TableWriter::AppendTextTsv(std::string_view text) {
-  for (const char c : text) buffer_ += (c == '\t' || c == '\r' || c == '\n') ? ' ' : c;
+  for (;;) {
+    const std::size_t special = text.find_first_of("\t\r\n");
+    buffer_.append(text.data(), special == std::string_view::npos ? text.size() : special);
+    if (special == std::string_view::npos) return;
+    buffer_ += ' ';
+    text.remove_prefix(special + 1);
+  }
 }
 
 void TableWriter::AppendTextCsv(std::string_view text) {

@@ -120,6 +120,13 @@ std::string_view SkipChars(Encoding encoding, std::string_view text, int chars) 
 
 bool IsValidUtf8(std::string_view text) {
   while (!text.empty()) {
+    // Runs of ASCII are the common case.
+    if (static_cast<unsigned char>(text[0]) < 0x80) {
+      std::size_t ascii = 1;
+      while (ascii < text.size() && static_cast<unsigned char>(text[ascii]) < 0x80) ++ascii;
+      text.remove_prefix(ascii);
+      continue;
+    }
     const std::size_t n = Utf8SequenceLength(text);
     if (n == 0) return false;
     text.remove_prefix(n);
