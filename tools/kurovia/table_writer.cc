@@ -104,19 +104,20 @@ bool TableWriter::Flush() {
 }
 
 void TableWriter::AppendTextTsv(std::string_view text) {
-  for (;;) {
-    const std::size_t special = text.find_first_of("\t\r\n");
-    buffer_.append(text.data(), special == std::string_view::npos ? text.size() : special);
-    if (special == std::string_view::npos) return;
-    buffer_ += ' ';
-    text.remove_prefix(special + 1);
+  const std::size_t start = buffer_.size();
+  buffer_ += text;
+  for (std::size_t i = start; i < buffer_.size(); ++i) {
+    const char c = buffer_[i];
+    if (c == '\t' || c == '\r' || c == '\n') buffer_[i] = ' ';
   }
 }
 
 void TableWriter::AppendTextCsv(std::string_view text) {
   // Shift-JIS trail bytes are 0x40 and above, so none of these bytes can be
   // part of a double-byte character in any of the three encodings.
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+  bool plain = true;
+  for (const char c : text) plain = plain && c != ',' && c != '"' && c != '\r' && c != '\n';
+  if (plain) {
     buffer_ += text;
     return;
   }
