@@ -1,6 +1,7 @@
 #include "table_writer.h"
 
 #include <charconv>
+#include <cstring>
 
 namespace krv::cli {
 namespace {
@@ -106,6 +107,13 @@ bool TableWriter::Flush() {
 void TableWriter::AppendTextTsv(std::string_view text) {
   const std::size_t start = buffer_.size();
   buffer_ += text;
+  // Three fast scans; the byte loop runs only for the rare text that holds
+  // one of them.
+  if (std::memchr(text.data(), '\t', text.size()) == nullptr &&
+      std::memchr(text.data(), '\n', text.size()) == nullptr &&
+      std::memchr(text.data(), '\r', text.size()) == nullptr) {
+    return;
+  }
   for (std::size_t i = start; i < buffer_.size(); ++i) {
     const char c = buffer_[i];
     if (c == '\t' || c == '\r' || c == '\n') buffer_[i] = ' ';
