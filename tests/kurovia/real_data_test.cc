@@ -107,6 +107,8 @@ std::vector<fs::path> FilesIn(const fs::path& dir, const std::string& prefix) {
 // Tallies
 
 struct Tally {
+  explicit Tally(std::string setName) : name(std::move(setName)) {}
+
   std::string name;
   long total = 0;
   long resolved = 0;
