@@ -470,14 +470,23 @@ void CheckAll(const fs::path& db, const fs::path& sources, const Thresholds& t) 
   krvDbEnd();
 }
 
+#ifdef KRV_SAMPLE_DB_BUILT
+constexpr bool kToolsBuilt = true;
+#else
+constexpr bool kToolsBuilt = false;
+#endif
+
 TEST(RealDataChecks, OverTheBundledSampleDb) {
+  if (!kToolsBuilt) GTEST_SKIP() << "the build tools (and so the sample DB) are not part of this build";
   const auto db = SampleDb();
   const auto sources = SampleSources();
-  if (!db || !sources) GTEST_SKIP() << "no sample DB in the build tree";
+  ASSERT_TRUE(db) << "no sample DB in the build tree";
+  ASSERT_TRUE(sources) << "no data/sources in the checkout";
   CheckAll(*db, *sources, Thresholds{0.99, 1.0, 0.97, 1.0});
 }
 
 TEST(RealDataChecks, OverTheSharedDataFolder) {
+  if (!kToolsBuilt) GTEST_SKIP() << "the build tools are not part of this build";
   const auto shared = SharedData();
   const auto bin = EnvPath("KRV_BIN_DIR");
   if (!shared || !bin) GTEST_SKIP() << "no shared data folder";

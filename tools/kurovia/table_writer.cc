@@ -105,6 +105,7 @@ bool TableWriter::Flush() {
 }
 
 void TableWriter::AppendTextTsv(std::string_view text) {
+  if (text.empty()) return;
   const std::size_t start = buffer_.size();
   buffer_ += text;
   // Three fast scans; the byte loop runs only for the rare text that holds
