@@ -33,9 +33,15 @@ constexpr int kBuiltFiles[] = {
     KRV_FILE_AZA_REC,       KRV_FILE_GAIKU_REC,     KRV_FILE_JUKYO_REC,  KRV_FILE_STRING_REC,
 };
 
+// Folders of the work folder that a build writes (and clears before and
+// after): krvprep's outputs, the staging DB and the empty stand-in sources.
+constexpr const char* kWorkFolders[] = {"db", "postal", "aza", "gaiku", "jukyo", "empty-postal", "empty-aza"};
+
 constexpr const char* kTools[] = {"krvprep",  "areabuild", "areahash",   "townbuild",
                                   "townhash", "sectbuild", "blockbuild", "housebuild"};
 
+// The name of DB file `id`, as the library names it (the DB directory of
+// the session is reset; the build sets it again whenever it loads).
 std::string FileName(int id) {
   krvDbSetPath("");
   const char* path = krvDbFilePath(id);
@@ -174,9 +180,7 @@ bool Builder::CheckSetup() {
   // Files of an earlier (failed) run must not leak into this one.  Only the
   // folders the build writes are cleared: --work may name a folder that
   // holds other things.
-  for (const char* dir : {"db", "postal", "aza", "gaiku", "jukyo", "empty-postal", "empty-aza"}) {
-    fs::remove_all(work_ / dir, ec);
-  }
+  for (const char* dir : kWorkFolders) fs::remove_all(work_ / dir, ec);
   if (!fs::is_directory(work_, ec)) {
     err_ << "kurovia: cannot create the work folder " << work_.string() << '\n';
     return false;
@@ -402,9 +406,7 @@ int Builder::Run() {
   if (!Install()) return failed();
   std::error_code ec;
   if (!options_.keepWork) {
-    for (const char* dir : {"db", "postal", "aza", "gaiku", "jukyo", "empty-postal", "empty-aza"}) {
-      fs::remove_all(work_ / dir, ec);
-    }
+    for (const char* dir : kWorkFolders) fs::remove_all(work_ / dir, ec);
     fs::remove(work_, ec);  // only when nothing else is in it
   } else {
     out_ << "the work files stay in " << work_.string() << '\n';
