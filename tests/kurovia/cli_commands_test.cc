@@ -254,6 +254,11 @@ TEST_F(KuroviaCommands, ReverseWritesTheAddressOfACode) {
   EXPECT_NE(unknown.err.find("no such town"), std::string::npos) << unknown.err;
   EXPECT_EQ(Rows(unknown.out).size(), 2u);  // header and the code that exists
 
+  // An area code at a level that is not its kind.
+  const Result wrongLevel = Run({"reverse", "4:13000"});
+  EXPECT_EQ(wrongLevel.status, 1);
+  EXPECT_NE(wrongLevel.err.find("no area of that level"), std::string::npos) << wrongLevel.err;
+
   const Result bad = Run({"reverse", "13101"});
   EXPECT_EQ(bad.status, 2);
   EXPECT_NE(bad.err.find("usage:"), std::string::npos);

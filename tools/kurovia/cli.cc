@@ -196,6 +196,7 @@ int Geocode(const Parsed& parsed, std::istream& in, std::ostream& out, std::ostr
   if (!OpenDb(parsed, env, options.encoding, err)) return kExitFailure;
   StreamInfo streams;
   streams.errIsTerminal = env.errIsTerminal;
+  streams.inIsTerminal = env.inIsTerminal;
   streams.inputBytes = env.inputBytes;
   return RunGeocode(options, in, out, err, streams);
 }

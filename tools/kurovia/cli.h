@@ -21,6 +21,7 @@ struct Environment {
   std::string exeDir;     // directory of the kurovia executable (tools and sample DB)
   std::string kuroviaDb;  // the KUROVIA_DB environment variable, empty when unset
   bool errIsTerminal = false;
+  bool inIsTerminal = false;
   uint64_t inputBytes = 0;  // size of the standard input when it is a regular file
 };
 

@@ -106,6 +106,8 @@ int RunGeocode(const GeocodeOptions& options, std::istream& in, std::ostream& ou
     const auto size = std::filesystem::file_size(options.inputFile, ec);
     totalBytes = ec ? 0 : static_cast<uint64_t>(size);
     source = &file;
+  } else if (streams.inIsTerminal) {
+    err << "kurovia: reading addresses from the terminal, one a line (Ctrl-D ends)\n";
   }
 
   const bool showProgress = options.progress == ProgressMode::kOn ||

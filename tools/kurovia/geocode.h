@@ -59,6 +59,7 @@ struct GeocodeOptions {
 // What the caller knows about its streams.
 struct StreamInfo {
   bool errIsTerminal = false;
+  bool inIsTerminal = false;
   // Size of the input stream when it is a regular file, else 0.
   uint64_t inputBytes = 0;
 };

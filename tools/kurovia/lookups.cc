@@ -16,9 +16,14 @@ struct AddressText {
   char reading[kTextBytes];
 };
 
+// Describe's failure for an area code whose level is not the area's kind.
+constexpr int kWrongAreaLevel = -100;
+
 // What krvAdrCode2Str's failure codes mean.
 const char* Code2StrFailure(int result) {
   switch (result) {
+    case kWrongAreaLevel:
+      return "no area of that level has that code";
     case -1:
       return "no such area";
     case -2:
@@ -120,6 +125,15 @@ std::string_view OwnName(std::string_view child, std::string_view parent) {
 // the code names nothing in the DB.
 bool Describe(const AdrCode& code, AddressText* text, std::optional<double>* latitude,
               std::optional<double>* longitude, int* failure) {
+  // An area code names an area of one kind; its level must say that kind
+  // (4:13000 would otherwise be written as the prefecture it is).
+  if (code.level <= KRV_LEVEL_MUNICIPALITY) {
+    const auto area = Area(code.gyoseiCode);
+    if (!area || area->kind != code.level) {
+      *failure = kWrongAreaLevel;
+      return false;
+    }
+  }
   const int result = krvAdrCode2Str(&code, text->name, kTextBytes, text->reading, kTextBytes);
   if (result < 0) {
     *failure = result;

@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
                    : std::filesystem::absolute(argv[0], ec).parent_path().string();
   if (const char* db = std::getenv("KUROVIA_DB")) env.kuroviaDb = db;
   env.errIsTerminal = ::isatty(STDERR_FILENO) != 0;
+  env.inIsTerminal = ::isatty(STDIN_FILENO) != 0;
   struct stat info {};
   if (::fstat(STDIN_FILENO, &info) == 0 && S_ISREG(info.st_mode)) env.inputBytes = static_cast<uint64_t>(info.st_size);
 
