@@ -189,6 +189,33 @@ TEST_F(TownbuildTest, LotDivisionNamesAreCutBeforeTheirNumber) {
   EXPECT_EQ(MultiPostText(1), "川井;1000004>第９地割～第１１地割;");
 }
 
+// Only names that say 地割 are cut, and never inside their parentheses:
+// 工業団地１条 and 工業団地２条 are towns of their own, and the number inside
+// （７０～１８０番地） leaves the next line alone.
+TEST_F(TownbuildTest, OnlyLotDivisionNamesAreCut) {
+  BuildStandardAreaDb();
+  WritePostal("ken_all.csv", {
+                                 PostalLine(13101, "1000001", "ｺｳｷﾞｮｳﾀﾞﾝﾁ1ｼﾞｮｳ", "工業団地１条"),
+                                 PostalLine(13101, "1000002", "ｺｳｷﾞｮｳﾀﾞﾝﾁ2ｼﾞｮｳ", "工業団地２条"),
+                                 PostalLine(13101, "1000003", "ﾃﾗｺ(70-180ﾊﾞﾝﾁ)", "寺子（７０～１８０番地）"),
+                                 PostalLine(13101, "1000004", "ﾃﾗｺｵﾂ", "寺子乙"),
+                                 PostalLine(13101, "1000005", "ｶﾜｲ(ﾀﾞｲ9ﾁﾜﾘ)", "川井（第９地割）"),
+                             });
+  ASSERT_EQ(RunTownbuild().status, 0);
+  Load();
+  const std::pair<std::string, std::string> expected[] = {{"工業団地１条", "ｺｳｷﾞｮｳﾀﾞﾝﾁ1ｼﾞｮｳ"},
+                                                          {"工業団地２条", "ｺｳｷﾞｮｳﾀﾞﾝﾁ2ｼﾞｮｳ"},
+                                                          {"寺子", "ﾃﾗｺ"},
+                                                          {"寺子乙", "ﾃﾗｺｵﾂ"},
+                                                          {"川井", "ｶﾜｲ"}};
+  for (int32_t i = 0; i < 5; ++i) {
+    const Town town = Get(13101, i + 2);
+    EXPECT_EQ(town.name, expected[i].first);
+    EXPECT_EQ(town.kana, expected[i].second);
+  }
+  EXPECT_EQ(Post(1000004), (std::pair<int32_t, int32_t>{13101, 5}));
+}
+
 TEST_F(TownbuildTest, ParenthesisOverThreeLines) {
   BuildStandardAreaDb();
   WritePostal("ken_all.csv", {

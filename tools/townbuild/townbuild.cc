@@ -59,9 +59,13 @@ constexpr std::string_view kBelowHere = "\x88\xC8\x89\xBA\x82\xC9";  // 以下�
 constexpr std::string_view kNextTo = "\x8E\x9F\x82\xC9";             // 次に (次に番地がくる場合)
 constexpr std::string_view kOpenParen = "\x81\x69";                  // （
 constexpr std::string_view kCloseParen = "\x81\x6A";                 // ）
-constexpr std::string_view kChiwari = "\x92\x6E\x8A\x84";            // 地 割
+constexpr std::string_view kChiwari = "\x92\x6E\x8A\x84";            // 地割
 // Towns of Iwate's 地割 lots: the name is cut before 第 or the first digit
-// (第１地割 -> the town itself), the reading before the first digit.
+// (第１地割 -> the town itself), the reading before the first digit.  Only
+// names that say 地割 before any parenthesis are cut, and only there: by the
+// character 地 or 割 alone, 工業団地１条 .. ５条 were all stored as 工業団地; and
+// a cut inside "寺子（７０～１８０番地）" left the parenthesis open, so the
+// following lines were read as its continuation and lost.
 constexpr std::string_view kChiwariNameCut =
     "\x91\xE6\x82\x50\x82\x51\x82\x52\x82\x53\x82\x54\x82\x55\x82\x56\x82\x57\x82\x58";  // 第１..９
 constexpr std::string_view kChiwariKanaCut = "123456789";
@@ -325,9 +329,13 @@ class TownBuild : public FrameTool {
 
     const int32_t multiPostFlag = ParseInt(f[kMultiPostFlag]);
     std::string_view kana = f[kKana];
-    if (multiPostFlag == 0 && FindFirstOf(name, kChiwari) != kNotFound) {
-      name = CutAt(name, FindFirstOf(name, kChiwariNameCut));
-      kana = CutAt(kana, FindFirstOf(kana, kChiwariKanaCut));
+    if (multiPostFlag == 0) {
+      const std::string_view head = CutAt(name, FindText(name, kOpenParen));
+      if (FindText(head, kChiwari) != kNotFound) {
+        name = CutAt(name, FindFirstOf(head, kChiwariNameCut));
+        const std::string_view kanaHead = CutAt(kana, FindByteChar(kana, '('));
+        kana = CutAt(kana, FindFirstOf(kanaHead, kChiwariKanaCut));
+      }
     }
     paren_.clear();
     const std::size_t open = FindText(name, kOpenParen);
