@@ -382,10 +382,12 @@ void CheckBunkyoResidences(const fs::path& sources, double threshold) {
 // section, with the row's point.
 //
 // Cases that cannot:
-//  - a town the postal list does not have: its sections hang under the
-//    municipality's own record, where a text never reaches them;
-//  - a name that a row of the same file already gave (the first row's point
-//    is kept).
+//  - a town the postal list does not have (調布市上布田町, 檜原村大嶽, the places
+//    of 神津島村, which the list gives as 神津島村一円): its lines hang under the
+//    municipality's own record, where no text reaches them (level 4);
+//  - a section named after a chome with more after it (青海二丁目地先): the
+//    section search reads the number and finds 二丁目 (level 6, the rest
+//    unmatched).
 void CheckTownLevelRows(const fs::path& sources, double threshold) {
   const auto files = FilesIn(sources / "isj" / "town", "");
   ASSERT_FALSE(files.empty()) << "no town-level files in " << sources;
@@ -406,14 +408,17 @@ void CheckTownLevelRows(const fs::path& sources, double threshold) {
       const Geocoded g = Geocode(text);
       const bool repeated = seen[f[2] + "," + f[5]]++ > 0;
       const std::string example = Utf8Of(text);
-      if (g.result != SjisChars(text)) {
-        tally.Fail("not resolved whole (level " + std::to_string(g.code.level) + ", " + std::to_string(g.result) +
-                       " of " + std::to_string(SjisChars(text)) + " characters)",
-                   example);
+      const bool whole = g.result == SjisChars(text);
+      if (g.code.gyoseiCode != std::atoi(f[2].c_str())) {
+        tally.Fail("resolved in another municipality (level " + std::to_string(g.code.level) + ")", example);
+      } else if (!whole && g.code.level == KRV_LEVEL_MUNICIPALITY) {
+        tally.Fail("town not in the postal list (level 4)", example);
+      } else if (!whole && g.code.level == KRV_LEVEL_SECTION) {
+        tally.Fail("section found by its chome number, the rest of its name left", example);
+      } else if (!whole) {
+        tally.Fail("not resolved whole (level " + std::to_string(g.code.level) + ")", example);
       } else if (g.code.level != KRV_LEVEL_TOWN && g.code.level != KRV_LEVEL_SECTION) {
         tally.Fail("resolved to level " + std::to_string(g.code.level), example);
-      } else if (g.code.gyoseiCode != std::atoi(f[2].c_str())) {
-        tally.Fail("resolved in another municipality", example);
       } else if (!NearPoint(g, f[6], f[7])) {
         tally.Fail(repeated ? "point of an earlier row of the same name" : "point differs", example);
       } else {
@@ -456,6 +461,11 @@ void CheckYakushimaLots(const fs::path& sources, double threshold) {
 
 // ---------------------------------------------------------------------------
 
+// Shares each set must reach, from what the data allow (measured on the
+// May 2026 postal list and the samples): postal towns 96.39% (the rest are
+// codes shared by several towns and towns of one name, see above), Bunkyo
+// residences and Yakushima lots 100%, town-level rows 99.03% for Tokyo and
+// 99.39% for Miyazaki (towns the postal list lacks).
 struct Thresholds {
   double postal, residences, townRows, lots;
 };
@@ -482,7 +492,7 @@ TEST(RealDataChecks, OverTheBundledSampleDb) {
   const auto sources = SampleSources();
   ASSERT_TRUE(db) << "no sample DB in the build tree";
   ASSERT_TRUE(sources) << "no data/sources in the checkout";
-  CheckAll(*db, *sources, Thresholds{0.99, 1.0, 0.97, 1.0});
+  CheckAll(*db, *sources, Thresholds{0.96, 1.0, 0.99, 1.0});
 }
 
 TEST(RealDataChecks, OverTheSharedDataFolder) {
@@ -496,7 +506,7 @@ TEST(RealDataChecks, OverTheSharedDataFolder) {
   options.sources = shared->string();
   options.db = (dir.path() / "db").string();
   ASSERT_EQ(cli::RunBuild(options, bin->string(), log, log), 0) << log.str();
-  CheckAll(dir.path() / "db", *shared, Thresholds{0.99, 1.0, 0.97, 1.0});
+  CheckAll(dir.path() / "db", *shared, Thresholds{0.96, 1.0, 0.99, 1.0});
 }
 
 }  // namespace
