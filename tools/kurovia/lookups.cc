@@ -3,6 +3,7 @@
 #include <optional>
 #include <string_view>
 
+#include "address_point.h"
 #include "code_text.h"
 
 namespace krv::cli {
@@ -142,7 +143,7 @@ bool Describe(const AdrCode& code, AddressText* text, std::optional<double>* lat
   double x = 0, y = 0;
   latitude->reset();
   longitude->reset();
-  if (krvAdrCode2Point(&code, &x, &y) == 0 && (x != 0 || y != 0)) {
+  if (PointOf(code, &x, &y)) {
     *latitude = x;
     *longitude = y;
   }
