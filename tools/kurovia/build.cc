@@ -22,7 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-// The tools open paths of at most 255 bytes.
+// The tools take DB and source folders of at most 255 bytes.
 constexpr std::size_t kMaxToolPathBytes = 255;
 
 // DB files the build writes; the rest of a DB folder (place names,
@@ -148,7 +148,7 @@ bool Builder::CheckSetup() {
   std::error_code ec;
   sources_ = fs::absolute(options_.sources, ec);
   db_ = fs::absolute(options_.db, ec).lexically_normal();
-  if (db_.has_filename() == false) db_ = db_.parent_path();
+  if (!db_.has_filename()) db_ = db_.parent_path();  // "db/" names the folder db
   work_ = options_.work.empty() ? fs::path(db_.string() + ".work") : fs::absolute(options_.work, ec);
   stage_ = work_ / "db";
   if (!fs::is_directory(sources_, ec)) {
@@ -165,7 +165,9 @@ bool Builder::CheckSetup() {
     err_ << '\n';
     return false;
   }
-  for (const fs::path& path : {stage_ / "krv_gyosei.rec", work_ / "postal" / "x"}) {
+  // The DB folder and the source folders the tools are given (the longest
+  // of them named here).
+  for (const fs::path& path : {stage_, work_ / "empty-postal"}) {
     if (path.string().size() > kMaxToolPathBytes) {
       err_ << "kurovia: the work folder " << work_.string() << " is too deep: the tools take paths of at most "
            << kMaxToolPathBytes << " bytes (choose a shorter --work)\n";
