@@ -56,13 +56,13 @@ std::string Seconds(double seconds) {
   return text;
 }
 
-// "12.3 MB", "4.5 KB"; empty below a kilobyte.
+// "12.3 MB", "4.5 KB" (decimal units); empty below a kilobyte.
 std::string Size(uintmax_t bytes) {
   char text[32] = "";
-  if (bytes >= 1024u * 1024) {
-    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (1024.0 * 1024.0));
-  } else if (bytes >= 1024u) {
-    std::snprintf(text, sizeof text, "%.1f KB", static_cast<double>(bytes) / 1024.0);
+  if (bytes >= 1000u * 1000) {
+    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
+  } else if (bytes >= 1000u) {
+    std::snprintf(text, sizeof text, "%.1f KB", static_cast<double>(bytes) / 1e3);
   }
   return text;
 }
