@@ -5,7 +5,6 @@
 #include <optional>
 #include <system_error>
 
-#include "address_point.h"
 #include "code_text.h"
 #include "line_input.h"
 #include "progress.h"
@@ -50,7 +49,7 @@ void Geocoder::Geocode(std::string_view line, TableWriter& writer) {
           name_[0] = reading_[0] = '\0';
         }
         double x = 0, y = 0;
-        if (PointOf(code_, &x, &y)) {
+        if (krvAdrCode2Point(&code_, &x, &y) == 0 && (x != 0 || y != 0)) {
           latitude = x;
           longitude = y;
         }

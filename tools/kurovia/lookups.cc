@@ -3,7 +3,6 @@
 #include <optional>
 #include <string_view>
 
-#include "address_point.h"
 #include "code_text.h"
 
 namespace krv::cli {
@@ -143,7 +142,7 @@ bool Describe(const AdrCode& code, AddressText* text, std::optional<double>* lat
   double x = 0, y = 0;
   latitude->reset();
   longitude->reset();
-  if (PointOf(code, &x, &y)) {
+  if (krvAdrCode2Point(&code, &x, &y) == 0 && (x != 0 || y != 0)) {
     *latitude = x;
     *longitude = y;
   }
