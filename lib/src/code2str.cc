@@ -179,7 +179,8 @@ int CollectParts(const AdrCode& code, AddressParts& parts) {
   if (code.level < 1) return -1;
   const GyoseiRecord* area = FindGyoseiRecord(code.gyoseiCode);
   if (area == nullptr) return -1;
-  if (!FillArea(area->prefNo * 1000, parts.areas)) return -1;
+  const int32_t prefecture = PrefectureCode(*area);
+  if (prefecture == 0 || !FillArea(prefecture, parts.areas)) return -1;
   if (area->kind == 1) return 0;
   // In Tokyo a municipality is written without its subprefecture.
   if (code.gyoseiCode / 1000 != kTokyoPrefNo || area->kind == 2) {

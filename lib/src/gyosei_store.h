@@ -19,6 +19,12 @@ inline constexpr int kMaxAreaCandidates = 99;
 // in `result` (optional; 0 on success).
 const GyoseiRecord* FindGyoseiRecord(int32_t areaCode, int* result = nullptr);
 
+// Area code of the record's prefecture (prefNo * 1000); 0 when prefNo, as
+// read from the file, is no prefecture number.
+inline int32_t PrefectureCode(const GyoseiRecord& record) {
+  return record.prefNo >= 1 && record.prefNo <= 47 ? record.prefNo * 1000 : 0;
+}
+
 }  // namespace krv
 
 #endif  // KUROVIA_SRC_GYOSEI_STORE_H

@@ -305,7 +305,7 @@ KRV_API int krvKanaZen2Han(const char* src, char* dst, int size) {
     }
     const auto lead = static_cast<unsigned char>(src[in]);
     const auto trail = static_cast<unsigned char>(src[in + 1]);
-    const unsigned code = lead << 8 | trail;
+    const unsigned code = static_cast<unsigned>(lead) << 8 | trail;
     unsigned char kana = 0;
     unsigned char mark = 0;
     if (code == 0x814A) {

@@ -247,7 +247,8 @@ int WalkAddress(const char* text, AdrCode* code) {
   code->level = area->kind;
   switch (area->kind) {
     case 1:
-      code->gyoseiCode = area->prefNo * 1000;
+      code->gyoseiCode = PrefectureCode(*area);
+      if (code->gyoseiCode == 0) return -4;
       break;
     case 2:
       code->gyoseiCode = area->subprefCode;
