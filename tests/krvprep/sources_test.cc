@@ -252,5 +252,28 @@ TEST_F(SourcesTest, MissingFoldersAreNotedAndBadArgumentsRefused) {
       << damaged.err;
 }
 
+TEST_F(SourcesTest, ADamagedPostalListLeavesTheEarlierCopyAsItWas) {
+  ASSERT_EQ(RunPrep({src_.string(), out_.string()}).status, 0);
+  const auto copy = out_ / "postal" / "KEN_ALL.CSV";
+  const std::string good = ReadFile(copy.string());
+  ASSERT_FALSE(good.empty());
+
+  // The same list, compressed and cut in the middle of its data.
+  std::filesystem::remove(src_ / "postal" / "KEN_ALL.CSV");
+  const auto broken = src_ / "postal" / "KEN_ALL.CSV.xz";
+  WriteSource(broken, {"13101,\"100  \",\"1000005\",\"ﾄｳｷｮｳﾄ\",\"ｸ\",\"ﾁｮｳ\",\"東京都\",\"千代田区\",\"大手町\",0,0,1,0,0,0"},
+              true, true);
+  std::string bytes = ReadFile(broken.string());
+  bytes.resize(bytes.size() / 2);
+  WriteFile(broken.string(), bytes);
+
+  const auto run = RunPrep({src_.string(), out_.string()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("krvprep: error: " + broken.string() + ": truncated xz data"), std::string::npos) << run.err;
+  EXPECT_NE(run.out.find(copy.string() + " left as it was"), std::string::npos) << run.out;
+  EXPECT_EQ(ReadFile(copy.string()), good);
+  EXPECT_FALSE(std::filesystem::exists(copy.string() + ".tmp"));
+}
+
 }  // namespace
 }  // namespace krv::test

@@ -160,7 +160,10 @@ std::vector<std::string> SplitCsvLine(std::string_view line) {
   return fields;
 }
 
-bool CopyDecompressed(const std::filesystem::path& from, const std::filesystem::path& to, std::string* error) {
+namespace {
+
+// Decompresses (or copies) `from` into `to`, which is created or truncated.
+bool WriteDecompressed(const std::filesystem::path& from, const std::filesystem::path& to, std::string* error) {
   std::error_code ec;
   if (!IsXzName(from)) {
     std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
@@ -206,6 +209,27 @@ bool CopyDecompressed(const std::filesystem::path& from, const std::filesystem::
     ok = false;
   }
   return ok;
+}
+
+}  // namespace
+
+bool CopyDecompressed(const std::filesystem::path& from, const std::filesystem::path& to, std::string* error) {
+  // Written beside the target and renamed over it when whole, so a damaged
+  // or cut source never replaces a good copy with part of a file.
+  auto temp = to;
+  temp += ".tmp";
+  std::error_code ec;
+  if (!WriteDecompressed(from, temp, error)) {
+    std::filesystem::remove(temp, ec);
+    return false;
+  }
+  std::filesystem::rename(temp, to, ec);
+  if (ec) {
+    *error = "cannot write " + to.string() + ": " + ec.message();
+    std::filesystem::remove(temp, ec);
+    return false;
+  }
+  return true;
 }
 
 bool CsvTable::Open(const std::filesystem::path& path) {

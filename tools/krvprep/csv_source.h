@@ -56,7 +56,8 @@ class LineReader {
 // in double quotes (a doubled quote inside stands for one).
 std::vector<std::string> SplitCsvLine(std::string_view line);
 
-// Decompresses (or copies) a whole file.
+// Decompresses (or copies) a whole file.  `to` is replaced only when the
+// whole file was written; on failure it stays as it was.
 bool CopyDecompressed(const std::filesystem::path& from, const std::filesystem::path& to, std::string* error);
 
 // A CSV file with a header line naming its columns.

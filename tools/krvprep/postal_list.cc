@@ -149,6 +149,7 @@ void PreparePostal(const std::filesystem::path& sourceDir, const std::filesystem
     const long before = report.For(kOutput).read;
     if (!CopyDecompressed(file, target, &error)) {
       report.Error(file.string() + ": " + error);
+      if (std::filesystem::exists(target, ec)) report.Note(target.string() + " left as it was");
       continue;
     }
     if (!ReadPostalTowns(target, report, towns)) {
