@@ -135,10 +135,15 @@ int CountChars(const char* text, std::size_t bytes) {
 }
 
 const char* FindOnBoundary(const char* text, const char* needle) {
-  const std::size_t n = std::strlen(needle);
-  if (n == 0) return text;
-  for (const char* p = text; *p != '\0'; p += CharLength(p)) {
-    if (*p == *needle && std::strncmp(p, needle, n) == 0) return p;
+  if (*needle == '\0') return text;
+  // The names searched for are rarely in the text at all: a byte search
+  // finds each candidate, and the character walk only goes as far as the
+  // candidates lead it, so a long text costs one pass, not one per name
+  // character.
+  const char* boundary = text;  // always the start of a character
+  for (const char* hit = std::strstr(text, needle); hit != nullptr; hit = std::strstr(hit + 1, needle)) {
+    while (boundary < hit) boundary += CharLength(boundary);
+    if (boundary == hit) return hit;
   }
   return nullptr;
 }

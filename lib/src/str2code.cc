@@ -191,6 +191,22 @@ int GetChoCode(int32_t gyoseiCode, const char* text, std::size_t textLength, int
   return result;
 }
 
+// `text` itself when it fits a working buffer, else its first characters
+// that do (at most 1,023 bytes, no character cut) copied into `buffer`.
+const char* CutToBuffer(const char* text, char (&buffer)[kTextBufferSize]) {
+  std::size_t length = 0;
+  while (text[length] != '\0') {
+    const std::size_t step = CharLength(text + length);
+    if (length + step >= kTextBufferSize) {
+      std::memcpy(buffer, text, length);
+      buffer[length] = '\0';
+      return buffer;
+    }
+    length += step;
+  }
+  return text;
+}
+
 // krvAdrStr2Code on Shift-JIS text.  `code` is already cleared and stays so
 // until an area is chosen.
 int WalkAddress(const char* text, AdrCode* code) {
@@ -380,6 +396,11 @@ KRV_API int krvAdrStr2Code(const char* address, AdrCode* code) {
   char buffer[krv::kTextBufferSize];  // used only for EUC-JP and UTF-8 input
   const char* text = krv::ArgToSjis(address, buffer);
   if (text == nullptr) return -2;
+  // The walk reads at most a working buffer's worth of text in every
+  // encoding: a name search looks through all of it for each name of a
+  // table, which must not cost seconds on a text of megabytes.  What lies
+  // beyond is left unread, like a building name.
+  if (text == address) text = krv::CutToBuffer(address, buffer);
   return krv::WalkAddress(text, code);
 }
 
