@@ -476,7 +476,9 @@ KRV_API int Chimei25kHashSearch(const char* name, int32_t* recordNos, int capaci
  * failed at the area, town, town record, section, block or residence step.
  * After 0, -1, -3 and a failed conversion the code is all zero; after -4 to
  * -9 it holds what was found before the failing step (-4: at most the
- * level).  Stores that are not loaded end the walk without an error. */
+ * level).  Stores that are not loaded end the walk without an error.  The
+ * walk reads at most the first 1,023 bytes of the Shift-JIS text (a
+ * converted text may not be longer); the rest is left unread. */
 KRV_API int krvAdrStr2Code(const char* address, AdrCode* code);
 
 /* Single steps of the walk, Shift-JIS only. */
