@@ -137,6 +137,15 @@ TEST(ParseIntTest, ReadsLikeAtoi) {
   for (const auto& [text, value] : cases) EXPECT_EQ(tool::ParseInt(text), value) << text;
 }
 
+TEST(ParseDoubleTest, ReadsLikeAtofAlsoAFieldBeyondTheLine) {
+  std::string_view f[11];
+  ASSERT_EQ(tool::SplitFields("35.5,139", f, 11, 1023, tool::Quotes::kAll), 2u);
+  EXPECT_EQ(tool::ParseDouble(f[0]), 35.5);
+  EXPECT_EQ(tool::ParseDouble(f[1]), 139.0);
+  EXPECT_EQ(tool::ParseDouble(f[7]), 0.0);  // no column 8 on this line: a view without data
+  EXPECT_EQ(tool::ParseDouble(" 1394530.25x"), 1394530.25);
+}
+
 TEST(SourceFileNameTest, PrefectureAndYear) {
   struct Case {
     const char* path;
