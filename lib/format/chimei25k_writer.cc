@@ -28,22 +28,19 @@ uint32_t Chimei25kBucketCount(std::size_t names) {
   return static_cast<uint32_t>(std::min<uint64_t>(n, std::numeric_limits<uint32_t>::max()));
 }
 
-bool SaveChimei25kRecords(const char* path, const std::vector<Chimei25kRecord>& records) {
+namespace {
+
+bool WriteRecords(DbFileWriter& writer, const std::vector<Chimei25kRecord>& records) {
   if (records.size() >= kMaxCount) return false;
   Chimei25kRecHeader header{};
   PutId(header.id, kChimei25kRecId);
   header.unused[0] = kFormatVersion;
   header.recordCount = static_cast<int32_t>(records.size() + 1);
-
-  DbFileWriter writer;
-  if (!writer.Create(path)) return false;
   const Chimei25kRecord empty{};
-  return writer.Write(header) && writer.Write(empty) &&
-         writer.Write(records.data(), records.size()) && writer.Commit();
+  return writer.Write(header) && writer.Write(empty) && writer.Write(records.data(), records.size());
 }
 
-bool SaveChimei25kHash(const char* path, const std::vector<Chimei25kRecord>& records,
-                       uint32_t bucketCount) {
+bool WriteHash(DbFileWriter& writer, const std::vector<Chimei25kRecord>& records, uint32_t bucketCount) {
   if (records.size() >= kMaxCount) return false;
   if (bucketCount == 0) bucketCount = Chimei25kBucketCount(records.size());
 
@@ -74,11 +71,36 @@ bool SaveChimei25kHash(const char* path, const std::vector<Chimei25kRecord>& rec
   header.unused[0] = kFormatVersion;
   header.bucketCount = bucketCount;
   header.entryCount = static_cast<int32_t>(entryCount);
-
-  DbFileWriter writer;
-  if (!writer.Create(path)) return false;
   return writer.Write(header) && writer.Write(heads.data(), heads.size()) &&
-         writer.Write(entries.data(), entries.size()) && writer.Commit();
+         writer.Write(entries.data(), entries.size());
+}
+
+}  // namespace
+
+bool SaveChimei25kRecords(const char* path, const std::vector<Chimei25kRecord>& records) {
+  DbFileWriter writer;
+  return writer.Create(path) && WriteRecords(writer, records) && writer.Commit();
+}
+
+bool SaveChimei25kHash(const char* path, const std::vector<Chimei25kRecord>& records,
+                       uint32_t bucketCount) {
+  DbFileWriter writer;
+  return writer.Create(path) && WriteHash(writer, records, bucketCount) && writer.Commit();
+}
+
+Chimei25kSaveResult SaveChimei25kFiles(const char* recordPath, const char* hashPath,
+                                       const std::vector<Chimei25kRecord>& records, uint32_t bucketCount) {
+  DbFileWriter recordWriter;
+  DbFileWriter hashWriter;
+  if (!recordWriter.Create(recordPath) || !WriteRecords(recordWriter, records) || !recordWriter.Finish()) {
+    return Chimei25kSaveResult::kRecordsFailed;
+  }
+  if (!hashWriter.Create(hashPath) || !WriteHash(hashWriter, records, bucketCount) || !hashWriter.Finish()) {
+    return Chimei25kSaveResult::kHashFailed;
+  }
+  if (!recordWriter.Commit()) return Chimei25kSaveResult::kRecordsFailed;
+  if (!hashWriter.Commit()) return Chimei25kSaveResult::kHashFailed;
+  return Chimei25kSaveResult::kOk;
 }
 
 }  // namespace krv::format

@@ -27,6 +27,12 @@ bool SaveChimei25kRecords(const char* path, const std::vector<Chimei25kRecord>& 
 bool SaveChimei25kHash(const char* path, const std::vector<Chimei25kRecord>& records,
                        uint32_t bucketCount = 0);
 
+// Writes both files, and replaces the old ones only when both are complete:
+// a failure leaves the DB's earlier pair in place.
+enum class Chimei25kSaveResult { kOk, kRecordsFailed, kHashFailed };
+Chimei25kSaveResult SaveChimei25kFiles(const char* recordPath, const char* hashPath,
+                                       const std::vector<Chimei25kRecord>& records, uint32_t bucketCount = 0);
+
 }  // namespace krv::format
 
 #endif  // KUROVIA_FORMAT_CHIMEI25K_WRITER_H

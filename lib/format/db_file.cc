@@ -33,6 +33,8 @@ DbFileWriter::~DbFileWriter() { Abandon(); }
 
 bool DbFileWriter::Create(const char* path) {
   Abandon();
+  committed_ = false;
+  finished_ = false;
   if (path == nullptr || *path == '\0') return false;
   target_ = path;
   temp_ = target_ + ".tmp";
@@ -53,17 +55,31 @@ bool DbFileWriter::Seek(uint64_t offset) {
   return !failed_;
 }
 
-bool DbFileWriter::Commit() {
+bool DbFileWriter::Finish() {
+  if (finished_) return true;
   if (file_ == nullptr) return false;
   const bool flushed = std::fflush(file_) == 0;
   const bool closed = std::fclose(file_) == 0;
   file_ = nullptr;
-  if (failed_ || !flushed || !closed || std::rename(temp_.c_str(), target_.c_str()) != 0) {
+  if (failed_ || !flushed || !closed) {
+    std::remove(temp_.c_str());
+    temp_.clear();
+    return false;
+  }
+  finished_ = true;
+  return true;
+}
+
+bool DbFileWriter::Commit() {
+  if (!Finish()) return false;
+  finished_ = false;
+  if (std::rename(temp_.c_str(), target_.c_str()) != 0) {
     std::remove(temp_.c_str());
     temp_.clear();
     return false;
   }
   temp_.clear();
+  committed_ = true;
   return true;
 }
 
@@ -72,6 +88,7 @@ void DbFileWriter::Abandon() {
     std::fclose(file_);
     file_ = nullptr;
   }
+  finished_ = false;
   if (!temp_.empty()) {
     std::remove(temp_.c_str());
     temp_.clear();

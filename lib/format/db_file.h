@@ -161,13 +161,20 @@ class DbFileWriter {
   bool WriteBytes(const void* bytes, std::size_t count) { return WriteRaw(bytes, count); }
   bool Seek(uint64_t offset);
 
-  // Closes the temporary file and renames it over the target.  False when
-  // anything failed; the old target then stays as it was.
+  // Closes the temporary file; false when anything written to it failed
+  // (the temporary file is then removed).  A tool that writes several files
+  // finishes them all before it commits the first, so that a failure leaves
+  // every old file in place.
+  bool Finish();
+  // Finishes the temporary file if needed and renames it over the target.
+  // False when anything failed; the old target then stays as it was.
   bool Commit();
   // Closes and removes the temporary file; the target stays as it was.
   void Abandon();
 
   const std::string& target() const { return target_; }
+  // True once Commit has replaced the target (until the next Create).
+  bool committed() const { return committed_; }
 
  private:
   bool WriteRaw(const void* bytes, std::size_t count);
@@ -176,6 +183,8 @@ class DbFileWriter {
   std::string target_;
   std::string temp_;
   bool failed_ = false;
+  bool finished_ = false;
+  bool committed_ = false;
 };
 
 }  // namespace krv::format

@@ -181,7 +181,7 @@ TEST_F(AreabuildTest, AListWithoutAreasWritesNothing) {
   WriteAreaList({"番号,区分,コード", "1,見出し,13000,0,東京都"});
   const ToolRun run = Build();
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, "有効なレコードが在りませんでした。");
+  EXPECT_EQ(run.out, "有効なレコードが在りませんでした。\n前回のファイルはそのまま残っています。 : " + DbFile("krv_gyosei.rec") + "\n");
   EXPECT_EQ(ReadFile(DbFile("krv_gyosei.rec")), "earlier build");
 }
 
@@ -199,7 +199,8 @@ TEST_F(AreabuildTest, RecordCapacity) {
       GyoseiRecEnd();
     } else {
       EXPECT_EQ(run.status, 1);
-      EXPECT_EQ(run.out, "通常起こらないエラー：Record number error.");
+      EXPECT_EQ(run.out, "通常起こらないエラー：Record number error.\n前回のファイルはそのまま残っています。 : " +
+                             DbFile("krv_gyosei.rec") + "\n");
       EXPECT_EQ(ReadFile(DbFile("krv_gyosei.rec")), "earlier build");
     }
   }

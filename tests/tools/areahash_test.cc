@@ -172,7 +172,8 @@ TEST_F(AreahashTest, EntryCapacity) {
       EXPECT_EQ(Read().header.entryCount, 9999u);
     } else {
       EXPECT_EQ(run.status, 1);
-      EXPECT_EQ(run.out, "Error : bucket number exceeds limit. num = 10000\n\n");
+      EXPECT_EQ(run.out, "Error : bucket number exceeds limit. num = 10000\n\n前回のファイルはそのまま残っています。 : " +
+                             DbFile("krv_gyosei.hsh") + "\n");
       EXPECT_EQ(ReadFile(DbFile("krv_gyosei.hsh")), "earlier build");
     }
   }

@@ -118,4 +118,21 @@ TEST_F(ChimeiBuildTest, NamesEveryBadLineAndWritesNothing) {
   EXPECT_FALSE(std::filesystem::exists(hash_));
 }
 
+TEST_F(ChimeiBuildTest, AHashThatCannotBeWrittenLeavesBothEarlierFiles) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
+  ASSERT_EQ(Run(Sjis("富士山,1,2,3,35.360556,138.727500\n")), 0) << output_.str();
+  const std::string records = krv::test::ReadFile(records_);
+  const std::string hash = krv::test::ReadFile(hash_);
+  // The hash goes to a full disk: the records, complete by then, must not
+  // replace the earlier ones either.
+  std::filesystem::create_symlink("/dev/full", hash_ + ".tmp");
+  EXPECT_EQ(Run(Sjis("中町,4,5,6,35.5,139.5\n")), 1);
+  EXPECT_EQ(output_.str(), "chimeibuild: cannot write " + hash_ + "\nchimeibuild: " + records_ + " and " + hash_ +
+                               " left as they were\n");
+  EXPECT_EQ(krv::test::ReadFile(records_), records);
+  EXPECT_EQ(krv::test::ReadFile(hash_), hash);
+  EXPECT_FALSE(std::filesystem::exists(records_ + ".tmp"));
+  EXPECT_FALSE(std::filesystem::exists(hash_ + ".tmp"));
+}
+
 }  // namespace

@@ -182,7 +182,8 @@ TEST_F(TownhashTest, AThirtyByteNameStopsTheBuild) {
   const ToolRun run = RunTownhash();
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "city code = 1101  end\ncity code = 13101Error#5 : name length error. name = " + name30 +
-                         "\n    at : MakeHashTable()\n");
+                         "\n    at : MakeHashTable()\n前回のファイルはそのまま残っています。 : " + DbFile("krv_cho.hsh") +
+                         "\n");
   EXPECT_EQ(ReadFile(DbFile("krv_cho.hsh")), "earlier build");
 }
 

@@ -6,6 +6,7 @@
 #include "area_list.h"
 #include "db_file.h"
 #include "fields.h"
+#include "frame.h"
 #include "kurovia.h"
 #include "line_reader.h"
 
@@ -220,6 +221,7 @@ int RunAreabuild(const std::vector<std::string>& args, Output& out) {
     return out.ExitStatus();
   }
   AreaBuild(out).Run(list, file);
+  NoteUnwrittenOutput(out, file);
   return out.ExitStatus();
 }
 

@@ -7,6 +7,7 @@
 #include "area_list.h"
 #include "db_file.h"
 #include "fields.h"
+#include "frame.h"
 #include "kurovia.h"
 #include "line_reader.h"
 #include "variation.h"
@@ -172,6 +173,7 @@ int RunAreahash(const std::vector<std::string>& args, Output& out) {
     return out.ExitStatus();
   }
   AreaHash(out, static_cast<uint32_t>(hashSize), variations).Run(list, file);
+  NoteUnwrittenOutput(out, file);
   return out.ExitStatus();
 }
 

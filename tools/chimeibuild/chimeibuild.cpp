@@ -144,12 +144,11 @@ int RunChimeiBuild(const std::string& dbDir, const std::string& csvPath, std::os
     return 1;
   }
 
-  if (!format::SaveChimei25kRecords(recordPath.c_str(), records)) {
-    out << "chimeibuild: cannot write " << recordPath << "\n";
-    return 1;
-  }
-  if (!format::SaveChimei25kHash(hashPath.c_str(), records)) {
-    out << "chimeibuild: cannot write " << hashPath << "\n";
+  const format::Chimei25kSaveResult saved = format::SaveChimei25kFiles(recordPath.c_str(), hashPath.c_str(), records);
+  if (saved != format::Chimei25kSaveResult::kOk) {
+    out << "chimeibuild: cannot write "
+        << (saved == format::Chimei25kSaveResult::kRecordsFailed ? recordPath : hashPath) << "\n";
+    out << "chimeibuild: " << recordPath << " and " << hashPath << " left as they were\n";
     return 1;
   }
   out << "chimeibuild: " << records.size() << " place(s) written to " << recordPath << " and "

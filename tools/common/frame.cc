@@ -172,9 +172,19 @@ int RunFrame(const FrameConstants& constants, FrameTool& tool, const std::vector
     if (!tool.WriteOutputs(out)) return;
     if (constants.printsEndTime) out.Info("end time = %s\n", {Arg::Raw(TimeText(std::time(nullptr)))});
   }();
+  tool.NoteUnwrittenOutputs(out);
   krvDbEnd();
   tool.CleanUp();
   return out.ExitStatus();
+}
+
+void NoteUnwrittenOutput(Output& out, const format::DbFileWriter& file) {
+  if (file.target().empty() || file.committed()) return;
+  std::error_code ec;
+  if (!std::filesystem::exists(file.target(), ec)) return;
+  // On a line of its own, also after a message printed without a line end.
+  out.Info("%s前回のファイルはそのまま残っています。 : %s\n",
+           {Arg::Raw(out.at_line_start() ? "" : "\n"), Arg::Path(file.target())});
 }
 
 std::vector<std::string> ArgList(int argc, char** argv) {

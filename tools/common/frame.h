@@ -30,6 +30,7 @@
 #include <string_view>
 #include <vector>
 
+#include "db_file.h"
 #include "output.h"
 
 namespace krv::tool {
@@ -91,10 +92,18 @@ class FrameTool {
   // message is printed): the frame skips the rest of the files and the
   // outputs and goes to the clean-up.
   virtual bool RunStopped() const { return false; }
+  // Says, with NoteUnwrittenOutput, which outputs the run did not complete;
+  // called on every path before CleanUp.
+  virtual void NoteUnwrittenOutputs(Output&) {}
   // Releases what the run holds; outputs not committed are abandoned, so the
   // DB files of an earlier build stay as they were.
   virtual void CleanUp() {}
 };
+
+// The note after a run that did not complete an output file over the file
+// of an earlier build: that file stays as it was.  Nothing for a file that
+// was committed, never begun, or has no earlier version.
+void NoteUnwrittenOutput(Output& out, const format::DbFileWriter& file);
 
 // Runs the frame.  `args` are the command-line arguments after the program
 // name.  Returns the exit status.

@@ -79,6 +79,7 @@ void Output::ErrorToStderr(std::string_view format, Args args) {
 
 void Output::Emit(std::FILE* stream, std::string* sink, std::string_view format, Args args, bool flush) {
   const std::string text = Compose(format, args);
+  if (!text.empty() && sink == &out_text_) at_line_start_ = text.back() == '\n';
   if (stream != nullptr) {
     std::fwrite(text.data(), 1, text.size(), stream);
     // A front end that shows the output as it comes sees every progress

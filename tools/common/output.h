@@ -95,6 +95,9 @@ class Output {
   std::string Compose(std::string_view format, Args args) const;
 
   bool error_printed() const { return error_printed_; }
+  // True when nothing was printed on standard output yet, or the last text
+  // printed there ended with a line feed.
+  bool at_line_start() const { return at_line_start_; }
   int ExitStatus() const { return error_printed_ ? kExitError : kExitOk; }
 
   const std::string& text() const { return out_text_; }
@@ -111,6 +114,7 @@ class Output {
   std::string out_text_;
   std::string err_text_;
   bool error_printed_ = false;
+  bool at_line_start_ = true;
 };
 
 }  // namespace krv::tool

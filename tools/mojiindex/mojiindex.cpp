@@ -107,6 +107,7 @@ int RunMojiIndex(const std::string& dbDir, const std::string& csvPath, std::ostr
       break;
   }
   out << "mojiindex: cannot write " << target << "\n";
+  out << "mojiindex: " << target << " left as it was\n";
   return 1;
 }
 

@@ -214,7 +214,21 @@ class TownBuild : public FrameTool {
       out.Error("複数郵便番号文字列ファイル書込みエラー：ret = %d\n", {0});
       return false;
     }
-    // Every file is complete: they replace the DB's files together.
+    // Every file is complete before the first replaces the DB's file, so a
+    // failure to finish one leaves all three old files in place.
+    if (!choFile_.Finish()) {
+      out.Error("町大字レコードファイル書込みエラー：records to write = %d : ret = %d\n",
+                {static_cast<int>(total_), 0});
+      return false;
+    }
+    if (!postFile_.Finish()) {
+      out.Error("郵便番号インデックスファイル書込みエラー1：ret = %d\n", {0});
+      return false;
+    }
+    if (multiOpen_ && !multiFile_.Finish()) {
+      out.Error("複数郵便番号文字列ファイル書込みエラー：ret = %d\n", {0});
+      return false;
+    }
     if (!choFile_.Commit()) {
       out.Error("町大字レコードファイル書込みエラー：records to write = %d : ret = %d\n",
                 {static_cast<int>(total_), 0});
@@ -229,6 +243,12 @@ class TownBuild : public FrameTool {
       return false;
     }
     return true;
+  }
+
+  void NoteUnwrittenOutputs(Output& out) override {
+    NoteUnwrittenOutput(out, choFile_);
+    NoteUnwrittenOutput(out, postFile_);
+    NoteUnwrittenOutput(out, multiFile_);
   }
 
   void CleanUp() override {

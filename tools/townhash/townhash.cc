@@ -8,6 +8,7 @@
 
 #include "db_file.h"
 #include "fields.h"
+#include "frame.h"
 #include "kurovia.h"
 #include "variation.h"
 
@@ -236,6 +237,7 @@ int RunTownhash(const std::vector<std::string>& args, Output& out) {
       return;
     }
     TownHash(out, factor, variations).Run(file);
+    NoteUnwrittenOutput(out, file);
   }();
   ChoRecEnd();
   return out.ExitStatus();
