@@ -1,6 +1,7 @@
 // Address texts of any content through krvAdrStr2Code in each argument
-// encoding, on a loaded address DB, then the single steps of the walk and the
-// way back from the code found.
+// encoding, on a loaded address DB, then the single steps of the walk, the
+// way back from the code found, the place-name and character-index
+// searches.
 //
 // Input: one byte choosing the encoding (Shift-JIS, EUC-JP, UTF-8), then the
 // text.
@@ -99,7 +100,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   }
   char filtered[1024];
   krvAdrFilter(1, text.c_str(), filtered, sizeof filtered);
+  Chimei25kResult places[4];
+  krvChimei25kSearch(text.c_str(), places, 4);
   krvSetArgEncoding("Shift_JIS");
-  if (encoding == 0) Steps(text.c_str());
+  if (encoding == 0) {
+    Steps(text.c_str());
+    MojiRecord records[4];
+    MojiIndexSearch(text.c_str(), records, 4);
+  }
   return 0;
 }
