@@ -249,6 +249,10 @@ class BlockBuild : public FrameTool {
     }
   }
 
+  void NoteUnwrittenOutputs(Output& out) override {
+    for (const std::string& target : staged_.Pending()) NoteUnwrittenOutput(out, target);
+  }
+
   void CleanUp() override {
     source_.Close();
     gaikuFile_.Abandon();

@@ -179,12 +179,15 @@ int RunFrame(const FrameConstants& constants, FrameTool& tool, const std::vector
 }
 
 void NoteUnwrittenOutput(Output& out, const format::DbFileWriter& file) {
-  if (file.target().empty() || file.committed()) return;
+  if (!file.committed()) NoteUnwrittenOutput(out, file.target());
+}
+
+void NoteUnwrittenOutput(Output& out, const std::string& target) {
   std::error_code ec;
-  if (!std::filesystem::exists(file.target(), ec)) return;
+  if (target.empty() || !std::filesystem::exists(target, ec)) return;
   // On a line of its own, also after a message printed without a line end.
   out.Info("%s前回のファイルはそのまま残っています。 : %s\n",
-           {Arg::Raw(out.at_line_start() ? "" : "\n"), Arg::Path(file.target())});
+           {Arg::Raw(out.at_line_start() ? "" : "\n"), Arg::Path(target)});
 }
 
 std::vector<std::string> ArgList(int argc, char** argv) {

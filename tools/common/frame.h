@@ -104,6 +104,8 @@ class FrameTool {
 // of an earlier build: that file stays as it was.  Nothing for a file that
 // was committed, never begun, or has no earlier version.
 void NoteUnwrittenOutput(Output& out, const format::DbFileWriter& file);
+// The same note for a DB file `target` that the run did not replace.
+void NoteUnwrittenOutput(Output& out, const std::string& target);
 
 // Runs the frame.  `args` are the command-line arguments after the program
 // name.  Returns the exit status.

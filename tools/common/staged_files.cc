@@ -33,6 +33,12 @@ int StagedFiles::Publish() {
   return -1;
 }
 
+std::vector<std::string> StagedFiles::Pending() const {
+  std::vector<std::string> targets;
+  for (const Entry& e : entries_) targets.push_back(e.target);
+  return targets;
+}
+
 void StagedFiles::Abandon() {
   for (const Entry& e : entries_) std::remove(e.staged.c_str());
   entries_.clear();

@@ -36,6 +36,9 @@ class StagedFiles {
   // Removes every staged file.
   void Abandon();
 
+  // The targets staged and not put in place (yet).
+  std::vector<std::string> Pending() const;
+
  private:
   struct Entry {
     std::string target;

@@ -163,6 +163,10 @@ class HouseBuild : public FrameTool {
     }
   }
 
+  void NoteUnwrittenOutputs(Output& out) override {
+    for (const std::string& target : staged_.Pending()) NoteUnwrittenOutput(out, target);
+  }
+
   void CleanUp() override {
     source_.Close();
     jukyoFile_.Abandon();

@@ -130,6 +130,10 @@ class SectBuild : public FrameTool {
     return true;
   }
 
+  void NoteUnwrittenOutputs(Output& out) override {
+    for (const std::string& target : staged_.Pending()) NoteUnwrittenOutput(out, target);
+  }
+
   void CleanUp() override {
     source_.Close();
     azaFile_.Abandon();
