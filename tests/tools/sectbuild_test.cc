@@ -314,6 +314,11 @@ TEST_F(SectbuildTest, AFailedSaveLeavesTheDbFilesAsTheyWere) {
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.out.find("町大字ファイルの更新ができません。n = "), std::string::npos) << run.out;
   EXPECT_EQ(run.out.find("end time"), std::string::npos);
+  // Both outputs are named as kept, each on a line of its own.
+  for (const char* name : {"krv_aza.rec", "krv_cho.rec"}) {
+    EXPECT_NE(run.out.find("\n前回のファイルはそのまま残っています。 : " + DbFile(name) + "\n"), std::string::npos)
+        << run.out;
+  }
   EXPECT_EQ(ReadFile(DbFile("krv_aza.rec")), aza);
   EXPECT_EQ(ReadFile(DbFile("krv_cho.rec")), cho);
   EXPECT_FALSE(std::filesystem::exists(DbFile("krv_aza.rec.new")));
