@@ -55,21 +55,4 @@ std::vector<std::string> LinesWith(const std::string& text, const std::string& n
   return lines;
 }
 
-std::filesystem::path SourceDir() {
-  const char* dir = std::getenv("KRV_SOURCE_DIR");
-  return dir != nullptr ? std::filesystem::path(dir) : std::filesystem::current_path();
-}
-
-std::optional<std::filesystem::path> SharedDataDir() {
-  std::vector<std::filesystem::path> candidates;
-  if (const char* dir = std::getenv("KRV_SHARED_DATA")) candidates.emplace_back(dir);
-  candidates.push_back(SourceDir() / ".." / "shared" / "data");
-  candidates.push_back(SourceDir() / ".." / ".." / "shared" / "data");  // from a worktree
-  for (const auto& c : candidates) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(c / "areas", ec)) return std::filesystem::weakly_canonical(c);
-  }
-  return std::nullopt;
-}
-
 }  // namespace krv::test

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "test_support.h"
+
 namespace krv::test {
 
 struct PrepRun {
@@ -28,11 +30,6 @@ std::vector<std::string> ReadSjisLines(const std::filesystem::path& path);
 
 // Lines of `text` that contain `needle`.
 std::vector<std::string> LinesWith(const std::string& text, const std::string& needle);
-
-// The shared folder of real public data, when this checkout can see it.
-std::optional<std::filesystem::path> SharedDataDir();
-// The source tree (KRV_SOURCE_DIR, set by CTest).
-std::filesystem::path SourceDir();
 
 }  // namespace krv::test
 

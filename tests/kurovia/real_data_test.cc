@@ -71,21 +71,6 @@ std::optional<fs::path> SampleSources() {
   return *source / "data" / "sources";
 }
 
-// The shared data folder: $KRV_SHARED_DATA, or ../shared/data beside the
-// checkout (../../shared/data from a worktree).
-std::optional<fs::path> SharedData() {
-  std::vector<fs::path> candidates;
-  if (const auto dir = EnvPath("KRV_SHARED_DATA")) candidates.push_back(*dir);
-  if (const auto source = EnvPath("KRV_SOURCE_DIR")) {
-    candidates.push_back(*source / ".." / "shared" / "data");
-    candidates.push_back(*source / ".." / ".." / "shared" / "data");
-  }
-  for (const auto& dir : candidates) {
-    if (fs::is_directory(dir / "postal")) return fs::canonical(dir);
-  }
-  return std::nullopt;
-}
-
 // A file of the sources, plain or xz-compressed.
 std::optional<fs::path> SourceFile(const fs::path& path) {
   if (fs::is_regular_file(path)) return path;
@@ -497,7 +482,7 @@ TEST(RealDataChecks, OverTheBundledSampleDb) {
 
 TEST(RealDataChecks, OverTheSharedDataFolder) {
   if (!kToolsBuilt) GTEST_SKIP() << "the build tools are not part of this build";
-  const auto shared = SharedData();
+  const auto shared = SharedDataDir();
   const auto bin = EnvPath("KRV_BIN_DIR");
   if (!shared || !bin) GTEST_SKIP() << "no shared data folder";
   TempDir dir;

@@ -10,6 +10,8 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <system_error>
+#include <vector>
 
 namespace krv::test {
 namespace {
@@ -82,6 +84,25 @@ std::string ReadFile(const std::string& path) {
   std::ostringstream ss;
   ss << in.rdbuf();
   return ss.str();
+}
+
+std::filesystem::path SourceDir() {
+  const char* dir = std::getenv("KRV_SOURCE_DIR");
+  return dir != nullptr && *dir != '\0' ? std::filesystem::path(dir) : std::filesystem::current_path();
+}
+
+std::optional<std::filesystem::path> SharedDataDir() {
+  std::vector<std::filesystem::path> candidates;
+  if (const char* dir = std::getenv("KRV_SHARED_DATA"); dir != nullptr && *dir != '\0') candidates.emplace_back(dir);
+  candidates.push_back(SourceDir() / ".." / "shared" / "data");
+  candidates.push_back(SourceDir() / ".." / ".." / "shared" / "data");
+  for (const auto& c : candidates) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(c / "areas", ec) && std::filesystem::is_directory(c / "postal", ec)) {
+      return std::filesystem::weakly_canonical(c, ec);
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace krv::test

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,14 @@ class TempDir {
 
 void WriteFile(const std::string& path, std::string_view bytes);
 std::string ReadFile(const std::string& path);
+
+// The source tree ($KRV_SOURCE_DIR; the working directory without it).
+std::filesystem::path SourceDir();
+// The public data folder with the national lists (areas/ and postal/):
+// $KRV_SHARED_DATA, else shared/data beside the source tree or beside the
+// folder of worktrees that holds it.  Nothing when none is there: the tests
+// that need it skip.
+std::optional<std::filesystem::path> SharedDataDir();
 
 }  // namespace krv::test
 

@@ -23,24 +23,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// shared/data beside (or above) the source tree, when it holds the postal
-// and area lists.
-fs::path FindSharedData() {
-  const char* source = std::getenv("KRV_SOURCE_DIR");
-  if (source == nullptr) return {};
-  for (fs::path dir = fs::absolute(source); !dir.empty(); dir = dir.parent_path()) {
-    const fs::path data = dir / "shared" / "data";
-    if (fs::exists(data / "postal" / "KEN_ALL.CSV") && fs::exists(data / "areas")) return data;
-    if (dir == dir.parent_path()) break;
-  }
-  return {};
-}
-
 class NationalDataTest : public ToolTest {
  protected:
   void SetUp() override {
-    data_ = FindSharedData();
-    if (data_.empty()) GTEST_SKIP() << "shared/data with postal/KEN_ALL.CSV and areas/ not found";
+    const auto data = SharedDataDir();
+    if (!data || !fs::exists(*data / "postal" / "KEN_ALL.CSV")) {
+      GTEST_SKIP() << "shared/data with postal/KEN_ALL.CSV and areas/ not found";
+    }
+    data_ = *data;
   }
 
   fs::path data_;
