@@ -34,9 +34,9 @@ std::size_t SjisBytes(const std::string& utf8) {
   return Utf8ToSjis(utf8, &sjis) ? sjis.size() : utf8.size();
 }
 
-// The cut townbuild makes on the names of Iwate's 地割 towns: before the
-// first of 第１２３４５６７８９ in the name, before the first of 1-9 in the
-// reading.
+// The cut townbuild makes on the names of Iwate's 地割 towns (names that say
+// 地割 outside their parenthesis): before the first of 第１２３４５６７８９ in
+// the name, before the first of 1-9 in the reading.
 void CutChiwari(std::string* name, std::string* kana) {
   static const std::u32string kNameStops = U"第１２３４５６７８９";
   for (std::size_t pos = 0; pos < name->size();) {
@@ -96,7 +96,7 @@ bool ReadPostalTowns(const std::filesystem::path& file, Report& report, PostalTo
     }
     const std::size_t kanaOpen = kana.find('(');
     if (kanaOpen != std::string::npos) kana.resize(kanaOpen);
-    if (f[9] == "0" && (name.find("地") != std::string::npos || name.find("割") != std::string::npos)) {
+    if (f[9] == "0" && name.find("地割") != std::string::npos) {
       CutChiwari(&name, &kana);
     }
     const long postal = ParseInteger(f[2]).value_or(0);
