@@ -275,5 +275,17 @@ TEST_F(SourcesTest, ADamagedPostalListLeavesTheEarlierCopyAsItWas) {
   EXPECT_FALSE(std::filesystem::exists(copy.string() + ".tmp"));
 }
 
+TEST_F(SourcesTest, AVariationListThatCannotBeReadLeavesTheEarlierOneAsItWas) {
+  ASSERT_EQ(RunPrep({src_.string(), out_.string()}).status, 0);
+  const auto list = out_ / "db" / "krv_variation.csv";
+  const std::string good = ReadFile(list.string());
+  ASSERT_FALSE(good.empty());
+  const auto missing = dir_.path() / "no-such-list.csv";
+  const auto run = RunPrep({"--sources", src_.string(), "--out", out_.string(), "--variation", missing.string()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("cannot read the variation list " + missing.string()), std::string::npos) << run.err;
+  EXPECT_EQ(ReadFile(list.string()), good);
+}
+
 }  // namespace
 }  // namespace krv::test

@@ -102,21 +102,26 @@ int RunKrvprep(const std::vector<std::string>& args, std::ostream& out, std::ost
   SjisEncoder encoder;
 
   VariationList variations;
+  bool variationsRead = true;
   if (options.variation.empty()) {
     variations.Load(VariationMasterText(), "data/krv_variation.csv", report);
   } else {
     std::ifstream in(options.variation, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
-    if (!in) {
+    variationsRead = static_cast<bool>(in);
+    if (!variationsRead) {
       report.Error("cannot read the variation list " + options.variation.string());
     } else {
       variations.Load(text.str(), options.variation, report);
     }
   }
-  if (WriteOutputFile(options.out / "db" / "krv_variation.csv", variations.FileText(), report)) {
-    report.Note("variation list " + (options.out / "db" / "krv_variation.csv").string() + " written (" +
-                std::to_string(variations.pairCount()) + " pairs)");
+  // A list that could not be read writes nothing: an empty list in the DB
+  // folder would silently drop every variant from the name hashes.
+  const auto variationFile = options.out / "db" / "krv_variation.csv";
+  if (variationsRead && WriteOutputFile(variationFile, variations.FileText(), report)) {
+    report.Note("variation list " + variationFile.string() + " written (" + std::to_string(variations.pairCount()) +
+                " pairs)");
   }
 
   PostalTowns postal;
