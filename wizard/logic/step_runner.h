@@ -4,9 +4,10 @@
 //
 // A step fails when the tool writes anything to its standard error, runs
 // past the time limit (it is then killed), cannot be started, or ends
-// abnormally (a signal or a non-zero exit status; the tools themselves always
-// exit with 0).  A failed step adds an error line to the output; the run goes
-// on with the next step either way.
+// abnormally (a signal, or a non-zero exit status: the tools exit with 1
+// when they printed an error message and 2 for their usage line).  A failed
+// step adds an error line to the output; the run goes on with the next step
+// either way.
 #ifndef KUROVIA_WIZARD_LOGIC_STEP_RUNNER_H
 #define KUROVIA_WIZARD_LOGIC_STEP_RUNNER_H
 
