@@ -12,6 +12,7 @@
 #include "number_prefix.h"
 #include "sjis_text.h"
 #include "store_check.h"
+#include "table_record_file.h"
 
 namespace krv {
 namespace {
@@ -29,7 +30,7 @@ int32_t AzaKey(int32_t townNo, int32_t azaNo) {
   return static_cast<int32_t>(static_cast<uint32_t>(townNo) * 65536u + static_cast<uint32_t>(azaNo));
 }
 
-class AzaStore {
+class AzaStore : public TableRecordFile<AzaRecHeader, AzaTableEntry, AzaRecord> {
  public:
   // n, or -1 memory, -2 open, -3 ID, -4 header (also a count of tables in
   // use beyond the table list), -5 table list (also a table whose records lie
@@ -37,46 +38,28 @@ class AzaStore {
   // terminator).
   int Load(const char* path) {
     End();
-    DbFileReader reader;
-    AzaRecHeader header;
-    if (const int rc = reader.Open(path, format::kAzaRecId, header, {-2, -4, -3}); rc != 0) return rc;
-    if (header.tablesUsed < 0 || static_cast<std::size_t>(header.tablesUsed) > format::kAzaTableCapacity) return -4;
-    RecordArray<AzaTableEntry> tables;
-    if (const int rc = reader.Read(tables, format::kAzaTableCapacity, -1, -5); rc != 0) return rc;
-    RecordArray<AzaRecord> records;
-    if (const int rc = reader.Read(records, static_cast<uint32_t>(header.recordCount), -1, -6); rc != 0) return rc;
-    for (int32_t i = 0; i < header.tablesUsed; ++i) {
-      const AzaTableEntry& table = tables[static_cast<std::size_t>(i)];
-      if (!RangeInside(table.firstRecord, table.azaCount, static_cast<int64_t>(records.size()))) return -5;
-    }
-    for (std::size_t i = 0; i < records.size(); ++i) {
-      if (!IsTerminated(records[i].name) || !IsTerminated(records[i].kana)) return -6;
-    }
-    header_ = header;
-    tables_ = std::move(tables);
-    records_ = std::move(records);
-    loaded_ = true;
-    return static_cast<int>(records_.size());
+    const int rc = ReadFile(
+        path, format::kAzaRecId,
+        [](const AzaRecHeader& header) -> int64_t {
+          if (header.tablesUsed < 0 || static_cast<std::size_t>(header.tablesUsed) > format::kAzaTableCapacity) {
+            return -1;
+          }
+          return format::kAzaTableCapacity;
+        },
+        [](const AzaRecHeader& header, const RecordArray<AzaTableEntry>& tables, const RecordArray<AzaRecord>& records) {
+          for (int32_t i = 0; i < header.tablesUsed; ++i) {
+            const AzaTableEntry& table = tables[static_cast<std::size_t>(i)];
+            if (!RangeInside(table.firstRecord, table.azaCount, static_cast<int64_t>(records.size()))) return -5;
+          }
+          for (std::size_t i = 0; i < records.size(); ++i) {
+            if (!IsTerminated(records[i].name) || !IsTerminated(records[i].kana)) return -6;
+          }
+          return 0;
+        });
+    return rc != 0 ? rc : static_cast<int>(records_.size());
   }
 
-  // n, or -1 not loaded or the file cannot be created, -2 header, -3 table
-  // list, -4 records (or the finished file cannot replace the old one).
-  int Save(const char* path) const {
-    if (!loaded_) return -1;
-    DbFileWriter writer;
-    if (!writer.Create(path)) return -1;
-    if (!writer.Write(header_)) return -2;
-    if (!writer.Write(tables_.data(), tables_.size())) return -3;
-    if (!writer.Write(records_.data(), records_.size())) return -4;
-    if (!writer.Commit()) return -4;
-    return static_cast<int>(records_.size());
-  }
-
-  void End() {
-    tables_.Reset();
-    records_.Reset();
-    loaded_ = false;
-  }
+  void End() { Reset(); }
 
   // The section table of a town: checks 1 to 4 shared by AzaRecNumRecords,
   // AzaRecGet and AzaRecPut.  0, or the code of the first check that fails.
@@ -152,11 +135,6 @@ class AzaStore {
     return 0;
   }
 
- private:
-  AzaRecHeader header_{};
-  RecordArray<AzaTableEntry> tables_;
-  RecordArray<AzaRecord> records_;
-  bool loaded_ = false;
 };
 
 AzaStore store;

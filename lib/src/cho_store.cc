@@ -10,6 +10,7 @@
 #include "layout.h"
 #include "sjis_text.h"
 #include "store_check.h"
+#include "table_record_file.h"
 
 namespace krv {
 namespace {
@@ -24,60 +25,37 @@ using format::RecordArray;
 
 bool IsAreaCode(int32_t code) { return code >= format::kAreaCodeMin && code < format::kAreaCodeLimit; }
 
-class ChoRecStore {
+class ChoRecStore : public TableRecordFile<ChoRecHeader, ChoAreaEntry, ChoRecord> {
  public:
   // R, or -1 memory, -2 open, -3 ID, -4 header, -5 area table (also an area
   // whose towns lie beyond the records), -6 records (also a name or reading
   // without its terminator).
   int Load(const char* path) {
     End();
-    DbFileReader reader;
-    ChoRecHeader header;
-    if (const int rc = reader.Open(path, format::kChoRecId, header, {-2, -4, -3}); rc != 0) return rc;
-    RecordArray<ChoAreaEntry> areas;
-    if (const int rc = reader.Read(areas, format::kAreaTableSize, -1, -5); rc != 0) return rc;
-    RecordArray<ChoRecord> records;
-    if (const int rc = reader.Read(records, header.recordCount, -1, -6); rc != 0) return rc;
-    for (std::size_t c = format::kAreaCodeMin; c < format::kAreaTableSize; ++c) {
-      const ChoAreaEntry& area = areas[c];
-      if (area.townCount != 0 &&
-          !RangeInside(area.firstRecord, area.townCount, static_cast<int64_t>(records.size()))) {
-        return -5;
-      }
-    }
-    for (std::size_t i = 0; i < records.size(); ++i) {
-      if (!IsTerminated(records[i].name) || !IsTerminated(records[i].kana)) return -6;
-    }
-    header_ = header;
-    areas_ = std::move(areas);
-    records_ = std::move(records);
-    loaded_ = true;
-    return static_cast<int>(records_.size());
+    const int rc = ReadFile(
+        path, format::kChoRecId, [](const ChoRecHeader&) -> int64_t { return format::kAreaTableSize; },
+        [](const ChoRecHeader&, const RecordArray<ChoAreaEntry>& areas, const RecordArray<ChoRecord>& records) {
+          for (std::size_t c = format::kAreaCodeMin; c < format::kAreaTableSize; ++c) {
+            const ChoAreaEntry& area = areas[c];
+            if (area.townCount != 0 &&
+                !RangeInside(area.firstRecord, area.townCount, static_cast<int64_t>(records.size()))) {
+              return -5;
+            }
+          }
+          for (std::size_t i = 0; i < records.size(); ++i) {
+            if (!IsTerminated(records[i].name) || !IsTerminated(records[i].kana)) return -6;
+          }
+          return 0;
+        });
+    return rc != 0 ? rc : static_cast<int>(records_.size());
   }
 
-  // R, or -1 not loaded or the file cannot be created, -2 header, -3 area
-  // table, -4 records (or the finished file cannot replace the old one).
-  int Save(const char* path) const {
-    if (!loaded_) return -1;
-    DbFileWriter writer;
-    if (!writer.Create(path)) return -1;
-    if (!writer.Write(header_)) return -2;
-    if (!writer.Write(areas_.data(), areas_.size())) return -3;
-    if (!writer.Write(records_.data(), records_.size())) return -4;
-    if (!writer.Commit()) return -4;
-    return static_cast<int>(records_.size());
-  }
-
-  void End() {
-    areas_.Reset();
-    records_.Reset();
-    loaded_ = false;
-  }
+  void End() { Reset(); }
 
   int NumRecords(int32_t areaCode) const {
     if (!loaded_) return -1;
     if (!IsAreaCode(areaCode)) return -2;
-    return static_cast<int>(areas_[static_cast<std::size_t>(areaCode)].townCount);
+    return static_cast<int>(tables_[static_cast<std::size_t>(areaCode)].townCount);
   }
 
   ChoRecord* Find(int32_t areaCode, int32_t townNo, int* result) {
@@ -88,7 +66,7 @@ class ChoRecStore {
     } else if (!IsAreaCode(areaCode)) {
       code = -2;
     } else {
-      const ChoAreaEntry& area = areas_[static_cast<std::size_t>(areaCode)];
+      const ChoAreaEntry& area = tables_[static_cast<std::size_t>(areaCode)];
       if (townNo < 1 || static_cast<uint32_t>(townNo) > area.townCount) {
         code = -3;
       } else {
@@ -99,11 +77,6 @@ class ChoRecStore {
     return record;
   }
 
- private:
-  ChoRecHeader header_{};
-  RecordArray<ChoAreaEntry> areas_;
-  RecordArray<ChoRecord> records_;
-  bool loaded_ = false;
 };
 
 class ChoHashStore {

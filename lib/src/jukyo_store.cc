@@ -12,6 +12,7 @@
 #include "number_prefix.h"
 #include "sjis_text.h"
 #include "store_check.h"
+#include "table_record_file.h"
 #include "string_file.h"
 
 namespace krv {
@@ -26,51 +27,31 @@ using format::RecordArray;
 // Residence names are stored behind this two-byte prefix.
 constexpr std::size_t kNamePrefixBytes = sizeof format::kResidenceNamePrefix - 1;
 
-class JukyoStore {
+class JukyoStore : public TableRecordFile<JukyoRecHeader, JukyoTableEntry, JukyoRecord> {
  public:
   // n, or the codes of the block store's load: -1 memory, -2 open, -3 ID, -4
   // header, -5 table list (also a table whose records lie beyond the
   // records), -6 records, -8 to -11 the string file.
   int Load(const char* path, const char* stringPath) {
     if (loaded_) return static_cast<int>(records_.size());
-    DbFileReader reader;
-    JukyoRecHeader header;
-    if (const int rc = reader.Open(path, format::kJukyoRecId, header, {-2, -4, -3}); rc != 0) return rc;
-    RecordArray<JukyoTableEntry> tables;
-    if (const int rc = reader.Read(tables, static_cast<uint32_t>(header.tableCount), -1, -5); rc != 0) return rc;
-    RecordArray<JukyoRecord> records;
-    if (const int rc = reader.Read(records, static_cast<uint32_t>(header.recordCount), -1, -6); rc != 0) return rc;
-    for (std::size_t i = 0; i < tables.size(); ++i) {
-      if (!RangeInside(tables[i].firstRecord, tables[i].jukyoCount, static_cast<int64_t>(records.size()))) return -5;
+    const int rc = ReadFile(
+        path, format::kJukyoRecId, [](const JukyoRecHeader& header) -> int64_t { return static_cast<uint32_t>(header.tableCount); },
+        [&](const JukyoRecHeader&, const RecordArray<JukyoTableEntry>& tables, const RecordArray<JukyoRecord>& records) {
+          for (std::size_t i = 0; i < tables.size(); ++i) {
+            if (!RangeInside(tables[i].firstRecord, tables[i].jukyoCount, static_cast<int64_t>(records.size()))) return -5;
+          }
+          return strings_.Load(stringPath);
+        });
+    if (rc != 0) {
+      strings_.Reset();
+      return rc;
     }
-    StringFile strings;
-    if (const int rc = strings.Load(stringPath); rc != 0) return rc;
-    header_ = header;
-    tables_ = std::move(tables);
-    records_ = std::move(records);
-    strings_ = std::move(strings);
-    loaded_ = true;
-    return static_cast<int>(records_.size());
-  }
-
-  // n, or -1 not loaded or the file cannot be created, -2 header, -3 table
-  // list, -4 records (or the finished file cannot replace the old one).
-  int Save(const char* path) const {
-    if (!loaded_) return -1;
-    DbFileWriter writer;
-    if (!writer.Create(path)) return -1;
-    if (!writer.Write(header_)) return -2;
-    if (!writer.Write(tables_.data(), tables_.size())) return -3;
-    if (!writer.Write(records_.data(), records_.size())) return -4;
-    if (!writer.Commit()) return -4;
     return static_cast<int>(records_.size());
   }
 
   void End() {
-    tables_.Reset();
-    records_.Reset();
+    Reset();
     strings_.Reset();
-    loaded_ = false;
   }
 
   // GetJukyoTableNum.
@@ -166,11 +147,7 @@ class JukyoStore {
   }
 
  private:
-  JukyoRecHeader header_{};
-  RecordArray<JukyoTableEntry> tables_;
-  RecordArray<JukyoRecord> records_;
   StringFile strings_;
-  bool loaded_ = false;
 };
 
 JukyoStore store;
