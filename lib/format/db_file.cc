@@ -1,30 +1,40 @@
 #include "db_file.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 
 namespace krv::format {
 
 DbFileReader::~DbFileReader() {
-  if (file_ != nullptr) std::fclose(file_);
+  if (fd_ >= 0) ::close(fd_);
 }
 
 bool DbFileReader::OpenFile(const char* path) {
-  if (path == nullptr || file_ != nullptr) return false;
-  file_ = std::fopen(path, "rb");
-  if (file_ == nullptr) return false;
+  if (path == nullptr || fd_ >= 0) return false;
+  fd_ = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) return false;
   // The size bounds every count read from the file before anything is
   // allocated for it.
-  if (std::fseek(file_, 0, SEEK_END) != 0) return false;
-  const long end = std::ftell(file_);
-  if (end < 0 || std::fseek(file_, 0, SEEK_SET) != 0) return false;
+  const off_t end = ::lseek(fd_, 0, SEEK_END);
+  if (end < 0 || ::lseek(fd_, 0, SEEK_SET) != 0) return false;
   size_ = static_cast<uint64_t>(end);
   position_ = 0;
   return true;
 }
 
 bool DbFileReader::ReadRaw(void* out, std::size_t bytes) {
-  if (file_ == nullptr) return false;
-  const std::size_t got = std::fread(out, 1, bytes, file_);
+  if (fd_ < 0) return false;
+  auto* to = static_cast<char*>(out);
+  std::size_t got = 0;
+  while (got < bytes) {
+    const ssize_t n = ::read(fd_, to + got, bytes - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
   position_ += got;
   return got == bytes;
 }

@@ -111,6 +111,21 @@ class DbFileReader {
     return Read(out.data(), count, readCode);
   }
 
+  // Reads like the Read above, in pieces small enough to stay in the cache,
+  // and hands each piece to `visit(items, count)` right after reading it:
+  // checks of every item then cost no second trip through memory.
+  template <class T, class Visit>
+  int ReadVisiting(RecordArray<T>& out, uint64_t count, int memoryCode, int readCode, Visit&& visit) {
+    if (count > BytesLeft() / sizeof(T)) return readCode;
+    if (!out.Allocate(static_cast<std::size_t>(count))) return memoryCode;
+    constexpr uint64_t kPieceItems = kReadPieceBytes / sizeof(T) == 0 ? 1 : kReadPieceBytes / sizeof(T);
+    for (uint64_t first = 0; first < count; first += kPieceItems) {
+      const uint64_t n = count - first < kPieceItems ? count - first : kPieceItems;
+      if (const int rc = Read(out.data() + first, n, readCode); rc != 0) return rc;
+      visit(static_cast<const T*>(out.data() + first), static_cast<std::size_t>(n));
+    }
+    return 0;
+  }
   uint64_t BytesLeft() const { return size_ > position_ ? size_ - position_ : 0; }
 
  private:
@@ -123,7 +138,13 @@ class DbFileReader {
     }
   }
 
-  std::FILE* file_ = nullptr;
+  // Large enough that a file costs few system calls, small enough that a
+  // piece is still in the cache when it is checked.
+  static constexpr uint64_t kReadPieceBytes = 512 * 1024;
+
+  // A plain descriptor: every read is large and goes straight into its
+  // array, with no stream buffer to copy through.
+  int fd_ = -1;
   uint64_t size_ = 0;
   uint64_t position_ = 0;
 };

@@ -38,6 +38,7 @@ class AzaStore : public TableRecordFile<AzaRecHeader, AzaTableEntry, AzaRecord> 
   // terminator).
   int Load(const char* path) {
     End();
+    bool terminated = true;
     const int rc = ReadFile(
         path, format::kAzaRecId,
         [](const AzaRecHeader& header) -> int64_t {
@@ -46,15 +47,16 @@ class AzaStore : public TableRecordFile<AzaRecHeader, AzaTableEntry, AzaRecord> 
           }
           return format::kAzaTableCapacity;
         },
-        [](const AzaRecHeader& header, const RecordArray<AzaTableEntry>& tables, const RecordArray<AzaRecord>& records) {
+        [&terminated](const AzaRecord* piece, std::size_t n) {
+          for (std::size_t i = 0; i < n; ++i) terminated &= IsTerminated(piece[i].name) && IsTerminated(piece[i].kana);
+        },
+        [&terminated](const AzaRecHeader& header, const RecordArray<AzaTableEntry>& tables,
+                      const RecordArray<AzaRecord>& records) {
           for (int32_t i = 0; i < header.tablesUsed; ++i) {
             const AzaTableEntry& table = tables[static_cast<std::size_t>(i)];
             if (!RangeInside(table.firstRecord, table.azaCount, static_cast<int64_t>(records.size()))) return -5;
           }
-          for (std::size_t i = 0; i < records.size(); ++i) {
-            if (!IsTerminated(records[i].name) || !IsTerminated(records[i].kana)) return -6;
-          }
-          return 0;
+          return terminated ? 0 : -6;
         });
     return rc != 0 ? rc : static_cast<int>(records_.size());
   }

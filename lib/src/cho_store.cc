@@ -32,9 +32,14 @@ class ChoRecStore : public TableRecordFile<ChoRecHeader, ChoAreaEntry, ChoRecord
   // without its terminator).
   int Load(const char* path) {
     End();
+    bool terminated = true;
     const int rc = ReadFile(
         path, format::kChoRecId, [](const ChoRecHeader&) -> int64_t { return format::kAreaTableSize; },
-        [](const ChoRecHeader&, const RecordArray<ChoAreaEntry>& areas, const RecordArray<ChoRecord>& records) {
+        [&terminated](const ChoRecord* piece, std::size_t n) {
+          for (std::size_t i = 0; i < n; ++i) terminated &= IsTerminated(piece[i].name) && IsTerminated(piece[i].kana);
+        },
+        [&terminated](const ChoRecHeader&, const RecordArray<ChoAreaEntry>& areas,
+                      const RecordArray<ChoRecord>& records) {
           for (std::size_t c = format::kAreaCodeMin; c < format::kAreaTableSize; ++c) {
             const ChoAreaEntry& area = areas[c];
             if (area.townCount != 0 &&
@@ -42,10 +47,7 @@ class ChoRecStore : public TableRecordFile<ChoRecHeader, ChoAreaEntry, ChoRecord
               return -5;
             }
           }
-          for (std::size_t i = 0; i < records.size(); ++i) {
-            if (!IsTerminated(records[i].name) || !IsTerminated(records[i].kana)) return -6;
-          }
-          return 0;
+          return terminated ? 0 : -6;
         });
     return rc != 0 ? rc : static_cast<int>(records_.size());
   }
@@ -97,35 +99,33 @@ class ChoHashStore {
     if (const int rc = reader.Read(positions, format::kAreaTableSize, -1, -6); rc != 0) return rc;
     RecordArray<uint32_t> blocks;
     if (const int rc = reader.Read(blocks, header.blockAreaBytes / sizeof(uint32_t), -1, -7); rc != 0) return rc;
+    // As the entries are read, each entry's link marks the entry it points
+    // to (see CheckBlocks).
     RecordArray<ChoHashEntry> entries;
-    if (const int rc = reader.Read(entries, header.entryCount, -1, -8); rc != 0) return rc;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      if (!LinkInside(entries[i].next, entries.size()) || !IsTerminated(entries[i].name)) return -8;
-    }
+    RecordArray<uint8_t> pointedTo;
+    if (header.entryCount > reader.BytesLeft() / sizeof(ChoHashEntry)) return -8;
+    if (!pointedTo.AllocateZeroed(header.entryCount)) return -1;
+    bool entriesSound = true;
+    bool twice = false;
+    std::size_t index = 0;
+    const uint64_t entryCount = header.entryCount;
+    const auto checkEntries = [&](const ChoHashEntry* piece, std::size_t n) {
+      for (std::size_t i = 0; i < n; ++i, ++index) {
+        const uint32_t next = piece[i].next;
+        const bool inside = LinkInside(next, entryCount);
+        entriesSound &= inside && IsTerminated(piece[i].name);
+        // Entry 0 stands for the end of a chain; its own link is never used.
+        const uint32_t target = inside && index != 0 ? next : 0;
+        twice |= (pointedTo[target] & static_cast<uint8_t>(target != 0)) != 0;
+        pointedTo[target] = 1;
+      }
+    };
+    if (const int rc = reader.ReadVisiting(entries, header.entryCount, -1, -8, checkEntries); rc != 0) return rc;
+    if (!entriesSound) return -8;
 
-    // Every block an area points to holds its code, G and G bucket heads
-    // inside the block area, apart from every other block; each of its
-    // chains is walked once.  The whole check reads each word and entry at
-    // most once.
-    const uint64_t words = blocks.size();
-    RecordArray<uint8_t> claimed;
-    ChainWalker<ChoHashEntry> chains;
-    if (!claimed.AllocateZeroed(blocks.size()) || !chains.Start(entries)) return -1;
-    for (std::size_t c = format::kAreaCodeMin; c < format::kAreaTableSize; ++c) {
-      const uint64_t p = positions[c];
-      if (p == 0) continue;
-      if (p + 2 > words) return -6;
-      const uint64_t g = blocks[p + 1];
-      if (g == 0 || p + 2 + g > words) return -7;
-      for (uint64_t w = p; w < p + 2 + g; ++w) {
-        if (claimed[w] != 0) return -7;
-        claimed[w] = 1;
-      }
-      for (uint64_t b = p + 2; b < p + 2 + g; ++b) {
-        if (!LinkInside(blocks[b], entries.size())) return -7;
-        if (!chains.Walk(blocks[b])) return -8;
-      }
-    }
+    int blocksCheck = CheckBlocks<false>(positions, blocks, entries, pointedTo, twice);
+    if (blocksCheck == kUnsure) blocksCheck = CheckBlocks<true>(positions, blocks, entries, pointedTo, twice);
+    if (blocksCheck != 0) return blocksCheck;
     positions_ = std::move(positions);
     blocks_ = std::move(blocks);
     entries_ = std::move(entries);
@@ -171,6 +171,73 @@ class ChoHashStore {
   }
 
  private:
+  static constexpr int kUnsure = 1;
+
+  // Every block an area points to holds its code, G and G bucket heads
+  // inside the block area, apart from every other block, and no entry is
+  // met twice on the chains from its heads (a chain that loops or merges
+  // into another).  Areas are checked in code order: 0, or the code of the
+  // first fault: -1 memory, -6 a block position beyond the block area, -7 a
+  // block of size 0, beyond the block area, overlapping another or with a
+  // head beyond the entries, -8 a chain fault.
+  //
+  // With `exact`, every chain is walked.  Otherwise each head marks the
+  // entry it points to in `pointedTo`, which holds the marks of the
+  // entries' own links already, and `twice` tells whether an entry was
+  // marked twice so far: when no entry is pointed to twice, no walk can meet
+  // one twice and the result is the walk's, found without the chase from
+  // link to link.  An entry pointed to twice (by a loop, a merge, or a link
+  // from an entry no chain reaches) gives kUnsure, and the caller asks again
+  // with `exact`.
+  template <bool exact>
+  static int CheckBlocks(const RecordArray<uint32_t>& positions, const RecordArray<uint32_t>& blocks,
+                         const RecordArray<ChoHashEntry>& entries, RecordArray<uint8_t>& pointedTo, bool twice) {
+    const uint64_t words = blocks.size();
+    // The builder lays the blocks out in area-code order: then no block can
+    // overlap another when each starts at or after the end of the one
+    // before, and no word needs marking.  Blocks in any other order are
+    // marked word by word.
+    bool ascending = true;
+    for (std::size_t c = format::kAreaCodeMin, end = 0; c < format::kAreaTableSize && ascending; ++c) {
+      const uint64_t p = positions[c];
+      if (p == 0) continue;
+      if (p < end || p + 2 > words) {
+        ascending = false;
+      } else {
+        end = static_cast<std::size_t>(p + 2 + blocks[p + 1]);
+      }
+    }
+    RecordArray<uint8_t> claimed;
+    if (!ascending && !claimed.AllocateZeroed(blocks.size())) return -1;
+    ChainWalker<ChoHashEntry> chains;
+    if constexpr (exact) {
+      if (!chains.Start(entries)) return -1;
+    }
+    const auto fault = [&](int code) { return !exact && twice ? kUnsure : code; };
+    for (std::size_t c = format::kAreaCodeMin; c < format::kAreaTableSize; ++c) {
+      const uint64_t p = positions[c];
+      if (p == 0) continue;
+      if (p + 2 > words) return fault(-6);
+      const uint64_t g = blocks[p + 1];
+      if (g == 0 || p + 2 + g > words) return fault(-7);
+      for (uint64_t w = p; !ascending && w < p + 2 + g; ++w) {
+        if (claimed[w] != 0) return fault(-7);
+        claimed[w] = 1;
+      }
+      for (uint64_t b = p + 2; b < p + 2 + g; ++b) {
+        const uint32_t head = blocks[b];
+        if (!LinkInside(head, entries.size())) return fault(-7);
+        if constexpr (exact) {
+          if (!chains.Walk(head)) return -8;
+        } else {
+          twice |= (pointedTo[head] & static_cast<uint8_t>(head != 0)) != 0;
+          pointedTo[head] = 1;
+        }
+      }
+    }
+    return fault(0);
+  }
+
   struct Block {
     uint32_t size;  // G
     const uint32_t* heads;

@@ -6,6 +6,7 @@
 #ifndef KUROVIA_LIB_SRC_TABLE_RECORD_FILE_H
 #define KUROVIA_LIB_SRC_TABLE_RECORD_FILE_H
 
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 
@@ -24,6 +25,13 @@ class TableRecordFile {
   // or the check's code.
   template <class TableCount, class Check>
   int ReadFile(const char* path, const char* id, TableCount tableCount, Check check) {
+    return ReadFile(path, id, tableCount, [](const Record*, std::size_t) {}, check);
+  }
+  // The same, handing the records to visitRecords(records, count) piece by
+  // piece as they are read, while they are still in the cache: checks of
+  // every record belong there, and check() reports what they found.
+  template <class TableCount, class VisitRecords, class Check>
+  int ReadFile(const char* path, const char* id, TableCount tableCount, VisitRecords visitRecords, Check check) {
     format::DbFileReader reader;
     Header header;
     if (const int rc = reader.Open(path, id, header, {-2, -4, -3}); rc != 0) return rc;
@@ -32,7 +40,11 @@ class TableRecordFile {
     format::RecordArray<Table> tableList;
     if (const int rc = reader.Read(tableList, static_cast<uint64_t>(tables), -1, -5); rc != 0) return rc;
     format::RecordArray<Record> records;
-    if (const int rc = reader.Read(records, static_cast<uint32_t>(header.recordCount), -1, -6); rc != 0) return rc;
+    if (const int rc =
+            reader.ReadVisiting(records, static_cast<uint32_t>(header.recordCount), -1, -6, visitRecords);
+        rc != 0) {
+      return rc;
+    }
     if (const int rc = check(header, tableList, records); rc != 0) return rc;
     header_ = header;
     tables_ = std::move(tableList);

@@ -32,7 +32,9 @@ std::string KeepSide(std::string_view side) {
 // still).
 class VariantExpander::Impl {
  public:
-  explicit Impl(const std::vector<const Variation*>& applied) : applied_(applied) {}
+  explicit Impl(const std::vector<const Variation*>& applied) : applied_(applied) {
+    for (const Variation* v : applied_) byFirstByte_[static_cast<unsigned char>(v->from[0])].push_back(v);
+  }
 
   bool Run(const char* name, VariantSink& sink) {
     sink_ = &sink;
@@ -54,18 +56,18 @@ class VariantExpander::Impl {
       if (a > text.size()) return true;
       work_ += static_cast<long>(applied_.size() * (text.size() - a + 1));
       if (work_ > kMaxExpansionWork) return false;
-      // The first position at or after `a` where a variation's text occurs,
-      // and the longest text occurring there.
+      // The first character position at or after `a` where a variation's
+      // text occurs, and the longest text occurring there.  Only the
+      // variations whose text starts with the byte found at a position are
+      // tried there.
       std::size_t p = std::string_view::npos;
       std::size_t length = 0;
-      for (const Variation* v : applied_) {
-        const std::size_t at = FindText(text, v->from, a);
-        if (at == std::string_view::npos) continue;
-        if (at < p) {
-          p = at;
-          length = v->from.size();
-        } else if (at == p && v->from.size() > length) {
-          length = v->from.size();
+      for (std::size_t i = 0; i < text.size() && p == std::string_view::npos; i += CharLengthAt(text, i)) {
+        if (i < a) continue;
+        for (const Variation* v : byFirstByte_[static_cast<unsigned char>(text[i])]) {
+          if (text.compare(i, v->from.size(), v->from) != 0) continue;
+          p = i;
+          if (v->from.size() > length) length = v->from.size();
         }
       }
       if (p == std::string_view::npos || length == 0) return true;
@@ -88,6 +90,8 @@ class VariantExpander::Impl {
   }
 
   const std::vector<const Variation*>& applied_;
+  // The applied variations by the first byte of their text.
+  std::array<std::vector<const Variation*>, 256> byFirstByte_;
   VariantSink* sink_ = nullptr;
   int budget_ = 0;
   long work_ = 0;
