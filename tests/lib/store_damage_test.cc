@@ -129,6 +129,22 @@ TEST_F(StoreDamageTest, EveryOutOfRangeValueGivesALoadErrorOrAMiss) {
       {"town chain link beyond E", [&] { PatchU32(choHash, offsets::ChoHashEntryAt(s, 1) + 36, 4); }, loadChoHash,
        -8},
       {"town chain loop", [&] { PatchU32(choHash, offsets::ChoHashEntryAt(s, 3) + 36, 2); }, loadChoHash, -8},
+      {"town chains merge", [&] { PatchU32(choHash, offsets::ChoHashEntryAt(s, 1) + 36, 3); }, loadChoHash, -8},
+      // Links that no walk follows may point anywhere inside: the empty
+      // entry 0's, and those of an entry no chain reaches.
+      {"link of the empty entry 0", [&] { PatchU32(choHash, offsets::ChoHashEntryAt(s, 0) + 36, 3); }, loadChoHash,
+       0},
+      {"entry no chain reaches links into a chain",
+       [&] {
+         const auto bucket = [&](const char* utf8) {
+           const std::string name = Sjis(utf8);
+           return format::ChoHashKey(name.data(), name.size()) % db_.TownHashSize(kArea);
+         };
+         EXPECT_NE(bucket("丸の内"), bucket("本町"));
+         PatchU32(choHash, offsets::ChoHashWordAt(p + 2 + bucket("丸の内")), 0);
+         PatchU32(choHash, offsets::ChoHashEntryAt(s, 1) + 36, 3);
+       },
+       loadChoHash, 0},
       {"town hash block of another area",
        [&] { PatchU32(choHash, offsets::ChoHashWordAt(p), 13102); },
        [&] {
