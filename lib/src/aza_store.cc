@@ -39,6 +39,7 @@ class AzaStore : public TableRecordFile<AzaRecHeader, AzaTableEntry, AzaRecord> 
   int Load(const char* path) {
     End();
     bool terminated = true;
+    RecordArray<uint32_t> numbers;
     const int rc = ReadFile(
         path, format::kAzaRecId,
         [](const AzaRecHeader& header) -> int64_t {
@@ -50,18 +51,31 @@ class AzaStore : public TableRecordFile<AzaRecHeader, AzaTableEntry, AzaRecord> 
         [&terminated](const AzaRecord* piece, std::size_t n) {
           for (std::size_t i = 0; i < n; ++i) terminated &= IsTerminated(piece[i].name) && IsTerminated(piece[i].kana);
         },
-        [&terminated](const AzaRecHeader& header, const RecordArray<AzaTableEntry>& tables,
-                      const RecordArray<AzaRecord>& records) {
+        [&terminated, &numbers](const AzaRecHeader& header, const RecordArray<AzaTableEntry>& tables,
+                                const RecordArray<AzaRecord>& records) {
           for (int32_t i = 0; i < header.tablesUsed; ++i) {
             const AzaTableEntry& table = tables[static_cast<std::size_t>(i)];
             if (!RangeInside(table.firstRecord, table.azaCount, static_cast<int64_t>(records.size()))) return -5;
           }
-          return terminated ? 0 : -6;
+          if (!terminated) return -6;
+          if (!numbers.Allocate(records.size())) return -1;
+          for (std::size_t i = 0; i < records.size(); ++i) numbers[i] = NameNumber(records[i]);
+          return 0;
         });
-    return rc != 0 ? rc : static_cast<int>(records_.size());
+    if (rc != 0) return rc;
+    numbers_ = std::move(numbers);
+    return static_cast<int>(records_.size());
   }
 
-  void End() { Reset(); }
+  // Keeps the number of a record that was just replaced.
+  void Renumber(const AzaRecord* record) {
+    numbers_[static_cast<std::size_t>(record - records_.data())] = NameNumber(*record);
+  }
+
+  void End() {
+    Reset();
+    numbers_.Reset();
+  }
 
   // The section table of a town: checks 1 to 4 shared by AzaRecNumRecords,
   // AzaRecGet and AzaRecPut.  0, or the code of the first check that fails.
@@ -115,9 +129,9 @@ class AzaStore : public TableRecordFile<AzaRecHeader, AzaTableEntry, AzaRecord> 
     *matchLength = query.length;
     if (query.value != 0) {
       // The name's own number decides; its unit and length do not matter.
-      for (const AzaRecord* record = first; record != end; ++record) {
-        int digits = 0;
-        if (NumStr2Int(record->name, &digits) == query.value && digits > 0) {
+      const uint32_t* number = numbers_.data() + table.firstRecord;
+      for (const AzaRecord* record = first; record != end; ++record, ++number) {
+        if (*number == query.value) {
           *found = record;
           return 1;
         }
@@ -137,6 +151,18 @@ class AzaStore : public TableRecordFile<AzaRecHeader, AzaTableEntry, AzaRecord> 
     return 0;
   }
 
+ private:
+  // The number a section's name begins with, in any numeral form; 0 when it
+  // begins with none (no query number is 0).
+  static uint32_t NameNumber(const AzaRecord& record) {
+    int digits = 0;
+    const uint32_t value = NumStr2Int(record.name, &digits);
+    return digits > 0 ? value : 0;
+  }
+
+  // NameNumber of every record, worked out once at load: the search by
+  // number compares these instead of reading each name again.
+  RecordArray<uint32_t> numbers_;
 };
 
 AzaStore store;
@@ -194,6 +220,7 @@ KRV_API int AzaRecPut(int32_t areaCode, int32_t townNo, int32_t azaNo, const Aza
   *found = *record;
   krv::Terminate(found->name);
   krv::Terminate(found->kana);
+  krv::store.Renumber(found);
   return 0;
 }
 

@@ -256,6 +256,8 @@ class ChoHashStore {
     // all the same.
     for (std::size_t steps = 0; i != 0 && steps < entries_.size(); i = entries_[i].next, ++steps) {
       const ChoHashEntry& entry = entries_[i];
+      // Most names of a chain differ from the text in their first two bytes.
+      if (entry.name[0] != text[0] || (entry.name[1] != '\0' && entry.name[1] != text[1])) continue;
       const std::size_t length = std::strlen(entry.name);
       if (length == 0 || std::strncmp(text, entry.name, length) != 0) continue;
       if (best.count == kMaxTownCandidates) return -6;

@@ -137,6 +137,8 @@ class GyoseiHashStore {
     const uint32_t bucket = format::GetU32(text) % static_cast<uint32_t>(heads_.size());
     for (uint32_t i = heads_[bucket]; i != 0 && steps < entries_.size(); i = entries_[i].next, ++steps) {
       const GyoseiHashEntry& entry = entries_[i];
+      // Most names of a chain differ from the text in their first two bytes.
+      if (entry.name[0] != text[0] || (entry.name[1] != '\0' && entry.name[1] != text[1])) continue;
       const std::size_t length = std::strlen(entry.name);
       if (length == 0 || std::strncmp(text, entry.name, length) != 0) continue;
       if (count == kMaxAreaCandidates) return -3;

@@ -11,30 +11,6 @@
 namespace krv {
 namespace {
 
-constexpr uint16_t kNoValue = 0xFFFF;
-
-// Value of every numeral character, indexed by its two bytes.  Built once on
-// first use; a function-local static makes that thread-safe.
-const std::array<uint16_t, 65536>& NumeralTable() {
-  static const std::array<uint16_t, 65536> table = [] {
-    std::array<uint16_t, 65536> t{};
-    t.fill(kNoValue);
-    const auto set = [&t](unsigned lead, unsigned trail, uint16_t value) { t[lead << 8 | trail] = value; };
-    // 一 二 三 四 五 六 七 八 九
-    const unsigned kanji[9][2] = {{0x88, 0xEA}, {0x93, 0xF1}, {0x8E, 0x4F}, {0x8E, 0x6C}, {0x8C, 0xDC},
-                                  {0x98, 0x5A}, {0x8E, 0xB5}, {0x94, 0xAA}, {0x8B, 0xE3}};
-    for (uint16_t i = 0; i < 9; ++i) set(kanji[i][0], kanji[i][1], static_cast<uint16_t>(i + 1));
-    for (uint16_t i = 0; i < 10; ++i) set(0x82, 0x4F + i, i);  // ０..９
-    set(0x8F, 0x5C, 10);                                       // 十
-    set(0x95, 0x53, 100);                                      // 百
-    set(0x90, 0xE7, 1000);                                     // 千
-    set(0x96, 0x9C, 10000);                                    // 万
-    set(0xE4, 0xDD, 10000);                                    // 萬
-    return t;
-  }();
-  return table;
-}
-
 // Full-width hiragana for the half-width katakana 0xA6..0xDF: plain form,
 // voiced form and semi-voiced form (0 when the kana has none).  Hiragana
 // ぁ..ん are 0x829F..0x82F1 in Unicode order; ー ゛ ゜ are 0x815B, 0x814A,
@@ -118,11 +94,6 @@ uint16_t CharCode(const char* p) {
 }
 
 }  // namespace
-
-int NumeralValue(unsigned char lead, unsigned char trail) {
-  const uint16_t v = NumeralTable()[static_cast<std::size_t>(lead) << 8 | trail];
-  return v == kNoValue ? -1 : v;
-}
 
 int CountChars(const char* text, std::size_t bytes) {
   int count = 0;

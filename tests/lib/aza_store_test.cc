@@ -100,6 +100,29 @@ TEST_F(AzaStoreTest, PutAndSaveRoundTripKeepsEveryOtherByte) {
   EXPECT_EQ(reloaded.pointX, 128452449);
 }
 
+// The search by number reads the number of a name put after the load, not
+// the one the name had when it was loaded.
+TEST_F(AzaStoreTest, SearchByNumberFollowsAPutName) {
+  DbBuilder db;
+  const TownRef town = db.Town(kArea, "丸の内");
+  db.Section(town, "一丁目");
+  db.Section(town, "二丁目");
+  Load(db);
+  const int32_t table = db.SectionTableIndex(town);
+
+  AzaRecord record{};
+  ASSERT_EQ(AzaRecGet(kArea, town.town, 2, &record), 0);
+  std::strcpy(record.name, Sjis("三丁目").c_str());
+  ASSERT_EQ(AzaRecPut(kArea, town.town, 2, &record), 0);
+  EXPECT_EQ(Search(table, "3丁目"), "三丁目");
+  EXPECT_EQ(Search(table, "2丁目", 0), "-");
+
+  std::strcpy(record.name, Sjis("北").c_str());
+  ASSERT_EQ(AzaRecPut(kArea, town.town, 2, &record), 0);
+  EXPECT_EQ(Search(table, "3丁目", 0), "-");
+  EXPECT_EQ(Search(table, "北", 1), "北");
+}
+
 TEST_F(AzaStoreTest, SearchByNumberAndByName) {
   DbBuilder db;
   const TownRef chome = db.Town(kArea, "丸の内");
