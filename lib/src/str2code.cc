@@ -194,6 +194,9 @@ int GetChoCode(int32_t gyoseiCode, const char* text, std::size_t textLength, int
 // `text` itself when it fits a working buffer, else its first characters
 // that do (at most 1,023 bytes, no character cut) copied into `buffer`.
 const char* CutToBuffer(const char* text, char (&buffer)[kTextBufferSize]) {
+  // Every character lies inside the text, so a text shorter than the
+  // buffer is never cut: one fast byte count settles nearly every address.
+  if (strnlen(text, kTextBufferSize) < kTextBufferSize) return text;
   std::size_t length = 0;
   while (text[length] != '\0') {
     const std::size_t step = CharLength(text + length);
