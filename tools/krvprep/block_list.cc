@@ -268,27 +268,6 @@ class BlockCollector {
     return NumberOrder(numbers);
   }
 
-  // Municipalities in code order; within one, towns in the order they first
-  // appear, each town's own place first.
-  static std::vector<std::size_t> GroupedOrder(const std::vector<Place>& places) {
-    std::map<int, std::vector<std::string>> townOrder;
-    std::map<std::pair<int, std::string>, std::vector<std::size_t>> members;
-    for (std::size_t i = 0; i < places.size(); ++i) {
-      auto& list = members[{places[i].area, places[i].town}];
-      if (list.empty()) townOrder[places[i].area].push_back(places[i].town);
-      list.push_back(i);
-    }
-    std::vector<std::size_t> order;
-    for (const auto& [area, towns] : townOrder) {
-      for (const auto& town : towns) {
-        auto& list = members[{area, town}];
-        std::stable_partition(list.begin(), list.end(), [&](std::size_t i) { return places[i].own; });
-        order.insert(order.end(), list.begin(), list.end());
-      }
-    }
-    return order;
-  }
-
   const PrepContext& ctx_;
   std::map<int, Prefecture> prefectures_;
 };

@@ -4,11 +4,15 @@
 #ifndef KUROVIA_TOOLS_KRVPREP_PREP_CONTEXT_H
 #define KUROVIA_TOOLS_KRVPREP_PREP_CONTEXT_H
 
+#include <algorithm>
+#include <cstddef>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "area_list.h"
@@ -64,6 +68,30 @@ bool OpenRegistryTable(CsvTable* table, const std::filesystem::path& path,
 
 // Year of a registry date "YYYY-MM-DD"; 0 when there is none.
 int YearOf(const std::string& date);
+
+// The order the build tools want the lines of a source file in: the
+// municipalities (`area`) in code order; within one, the towns in the order
+// they first appear, the lines of each town together and its own line
+// (`own`) first.  Returns indexes into `items`.
+template <class Item>
+std::vector<std::size_t> GroupedOrder(const std::vector<Item>& items) {
+  std::map<int, std::vector<std::string>> townOrder;
+  std::map<std::pair<int, std::string>, std::vector<std::size_t>> members;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    auto& list = members[{items[i].area, items[i].town}];
+    if (list.empty()) townOrder[items[i].area].push_back(items[i].town);
+    list.push_back(i);
+  }
+  std::vector<std::size_t> order;
+  for (const auto& [area, towns] : townOrder) {
+    for (const auto& town : towns) {
+      auto& list = members[{area, town}];
+      std::stable_partition(list.begin(), list.end(), [&](std::size_t i) { return items[i].own; });
+      order.insert(order.end(), list.begin(), list.end());
+    }
+  }
+  return order;
+}
 
 }  // namespace krv::prep
 

@@ -121,27 +121,6 @@ class SectionCollector {
   }
 
  private:
-  // Municipalities in code order; within one, towns in the order they first
-  // appear, each town's own line first.
-  static std::vector<std::size_t> GroupedOrder(const std::vector<Entry>& entries) {
-    std::map<int, std::vector<std::string>> townOrder;
-    std::map<std::pair<int, std::string>, std::vector<std::size_t>> members;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      auto& list = members[{entries[i].area, entries[i].town}];
-      if (list.empty()) townOrder[entries[i].area].push_back(entries[i].town);
-      list.push_back(i);
-    }
-    std::vector<std::size_t> order;
-    for (const auto& [area, towns] : townOrder) {
-      for (const auto& town : towns) {
-        auto& list = members[{area, town}];
-        std::stable_partition(list.begin(), list.end(), [&](std::size_t i) { return entries[i].own; });
-        order.insert(order.end(), list.begin(), list.end());
-      }
-    }
-    return order;
-  }
-
   const PrepContext& ctx_;
   Report::Counts& counts_;
   std::map<int, Prefecture> prefectures_;
