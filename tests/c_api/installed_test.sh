@@ -44,6 +44,19 @@ echo "== CMake project through find_package(kurovia)"
 "$cmake" --build "$work_dir/consumer" >>"$work_dir/consumer.log"
 LD_LIBRARY_PATH="$prefix/$libdir" "$work_dir/consumer/kurovia_consumer"
 
+echo "== programs of the installed tree"
+# Every program the build made is installed and finds the installed library
+# by itself (no LD_LIBRARY_PATH): run without arguments, each prints its
+# usage and exits with 2.
+for program in kurovia krvprep areabuild areahash townbuild townhash sectbuild blockbuild housebuild \
+  mojiindex chimeibuild; do
+  [ -x "$build_dir/bin/$program" ] || continue
+  test -x "$prefix/bin/$program" || { echo "not installed: bin/$program"; exit 1; }
+  status=0
+  "$prefix/bin/$program" >/dev/null 2>&1 || status=$?
+  [ "$status" -eq 2 ] || { echo "bin/$program without arguments: exit status $status, not 2"; exit 1; }
+done
+
 echo "== exported symbols"
 # Names declared with KRV_API in the header, and the symbols the library
 # defines for others to link against.
